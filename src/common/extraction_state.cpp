@@ -1,0 +1,7 @@
+#include "common/extraction_state.h"
+
+namespace lzsfx {
+
+ExtractionState State;
+
+}  // namespace lzsfx
