@@ -1,0 +1,54 @@
+#include "extract/program_entry.h"
+
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "common/failure.h"
+#include "common/runtime_text.h"
+#include "extract/extraction_driver.h"
+#include "extract/failure_report.h"
+#include "extract/launch_command.h"
+#include "platform/progress_dialog.h"
+#include "platform/system.h"
+
+namespace lzsfx {
+namespace {
+
+constexpr int ExitNormal = 0;
+constexpr int ExitFailure = 1;
+constexpr char LaunchErrorCaption[] = "Error";
+constexpr char LaunchErrorText[] = "The program could not be started:\r\n";
+
+// Starts the command; a command that does not start is reported, not passed over.
+int Launch(const std::string& command) {
+  if (platform::LaunchCommand(command)) return ExitNormal;
+  platform::ShowMessageBox(LaunchErrorText + command, LaunchErrorCaption, platform::MbOk | platform::MbIconExclamation);
+  return ExitFailure;
+}
+
+}  // namespace
+
+int RunProgram() {
+  // Declared outside the guard: the window stays on the screen behind the failure report
+  // and goes only when the program ends.
+  std::unique_ptr<ProgressDialog> dialog;
+  try {
+    dialog = platform::CreateProgressDialog();
+    const std::string destination = TempDir();
+    const std::string command = RunExtraction(dialog.get(), destination);
+    dialog.reset();
+    if (command.empty()) return ExitNormal;
+    return Launch(ExpandPlaceholders(command));
+  } catch (const Exception& failure) {
+    ShowFailureReport(failure);
+  } catch (const std::bad_alloc&) {
+    ShowFailureReport(EOutOfMemory(RuntimeText(RuntimeTextId::OutOfMemory), nullptr));
+  } catch (const std::exception& failure) {
+    ShowFailureReport(Exception(failure.what(), nullptr));
+  }
+  return ExitFailure;
+}
+
+}  // namespace lzsfx

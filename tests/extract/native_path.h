@@ -1,0 +1,18 @@
+// The tests' bridge from the core's Windows-style paths ('\' separators) to the paths of
+// the system they run on, for checking results with the standard library.
+#pragma once
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace lzsfx {
+
+inline std::filesystem::path NativePath(std::string_view corePath) {
+  std::string native(corePath);
+  std::replace(native.begin(), native.end(), '\\', static_cast<char>(std::filesystem::path::preferred_separator));
+  return std::filesystem::path(native);
+}
+
+}  // namespace lzsfx
