@@ -1,0 +1,117 @@
+#include "progress/path_compaction.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/extraction_state.h"
+#include "support/recording_progress_dialog.h"
+
+namespace lzsfx {
+namespace {
+
+using test_support::RecordingProgressDialog;
+
+class PathCompaction : public ::testing::Test {
+ protected:
+  void SetUp() override { State.ProgressWindow = &window; }
+  void TearDown() override { State.ProgressWindow = nullptr; }
+  RecordingProgressDialog window;  // one width unit per character
+};
+
+struct CompactionRow {
+  std::string path;
+  std::vector<std::string> candidates;  // in the order tried after the path itself
+};
+
+const std::vector<CompactionRow> compactionRows = {
+    {"C:\\WINDOWS\\TEMP\\DOCS\\PICTURES\\LOGO.BMP",
+     {"C:\\...\\TEMP\\DOCS\\PICTURES\\LOGO.BMP", "C:\\...\\DOCS\\PICTURES\\LOGO.BMP", "C:\\...\\PICTURES\\LOGO.BMP",
+      "C:\\...\\LOGO.BMP", "...\\LOGO.BMP", "LOGO.BMP"}},
+    {"\\\\SERVER\\SHARE\\DIR\\A.B.C",
+     {"\\...\\SERVER\\SHARE\\DIR\\A.B.C", "\\...\\SHARE\\DIR\\A.B.C", "\\...\\DIR\\A.B.C", "\\...\\A.B.C", "...\\A.B.C",
+      "A.B.C"}},
+    {"C:\\TEMP\\ARCHIVE.TAR.GZ", {"C:\\...\\ARCHIVE.TAR.GZ", "...\\ARCHIVE.TAR.GZ", "ARCHIVE.TAR.GZ"}},
+    {"D:\\X.TXT", {"D:X.TXT", "X.TXT"}},
+    // A component shorter than the marker is cut together with the next one.
+    {"C:\\.a\\b\\c\\x.txt", {"C:\\...\\c\\x.txt", "C:\\...\\x.txt", "...\\x.txt", "x.txt"}},
+    {"C:X.TXT", {"X.TXT"}},
+    {"DIR\\SUB\\F", {"...\\SUB\\F", "...\\F", "F"}},
+};
+
+// With no room at all every candidate is tried and the bare file name is shown; it is not
+// measured, as nothing is left to take away.
+TEST_F(PathCompaction, TriesEveryCandidateInOrderWhenNothingFits) {
+  window.labelWidth = 0;
+  for (const CompactionRow& row : compactionRows) {
+    SCOPED_TRACE(row.path);
+    window.measuredTexts.clear();
+    const std::string shown = CompactPath(row.path);
+    std::vector<std::string> tried = {row.path};
+    tried.insert(tried.end(), row.candidates.begin(), row.candidates.end() - 1);
+    EXPECT_EQ(window.measuredTexts, tried);
+    EXPECT_EQ(shown, row.candidates.back());
+  }
+}
+
+// A label exactly as wide as a candidate shows it, unless an earlier text fits as well
+// (a rooted path grows by the marker at first): the first that fits wins.
+TEST_F(PathCompaction, ShowsTheFirstCandidateThatFits) {
+  for (const CompactionRow& row : compactionRows) {
+    std::string firstFit = row.path;
+    std::size_t narrowest = row.path.size();
+    for (const std::string& candidate : row.candidates) {
+      SCOPED_TRACE(candidate);
+      if (candidate.size() < narrowest) {
+        firstFit = candidate;
+        narrowest = candidate.size();
+      }
+      window.labelWidth = static_cast<int>(candidate.size());
+      EXPECT_EQ(CompactPath(row.path), firstFit);
+    }
+  }
+}
+
+TEST_F(PathCompaction, PathThatFitsIsMeasuredOnceAndKept) {
+  const std::string path = "C:\\WINDOWS\\TEMP\\LOGO.BMP";
+  window.labelWidth = static_cast<int>(path.size());
+  EXPECT_EQ(CompactPath(path), path);
+  EXPECT_EQ(window.measuredTexts, std::vector<std::string>{path});
+  EXPECT_EQ(window.measures, 1);
+}
+
+TEST_F(PathCompaction, BareFileNameIsNeverMeasured) {
+  window.labelWidth = 0;
+  EXPECT_EQ(CompactPath("SETUP.EXE"), "SETUP.EXE");
+  EXPECT_TRUE(window.measuredTexts.empty());
+}
+
+TEST(PathCompactionWithoutWindow, ReturnsThePathUnchanged) {
+  State.ProgressWindow = nullptr;
+  EXPECT_EQ(CompactPath("C:\\WINDOWS\\TEMP\\LOGO.BMP"), "C:\\WINDOWS\\TEMP\\LOGO.BMP");
+}
+
+TEST(ShortenDirectory, TakesOneStep) {
+  const struct {
+    std::string directory;
+    std::string shortened;
+  } rows[] = {
+      {"\\", ""},
+      {"", ""},
+      {"\\WINDOWS\\TEMP\\", "\\...\\TEMP\\"},
+      {"\\...\\TEMP\\", "\\...\\"},
+      {"WINDOWS\\TEMP\\", "...\\TEMP\\"},
+      {"...\\", ""},
+      {"\\.a\\b\\c\\", "\\...\\c\\"},
+      {"\\\\SERVER\\SHARE\\", "\\...\\SERVER\\SHARE\\"},
+  };
+  for (const auto& row : rows) {
+    std::string directory = row.directory;
+    ShortenDirectory(directory);
+    EXPECT_EQ(directory, row.shortened) << "from " << row.directory;
+  }
+}
+
+}  // namespace
+}  // namespace lzsfx
