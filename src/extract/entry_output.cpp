@@ -241,7 +241,7 @@ void WriteEntryFile(const std::string& path, const EntryFields& entry, std::uint
   if (!directoryEntry) ApplyDateAndAttributes(path, entry, packedDate, options);
 }
 
-void InputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported) {
+void ExtractionInputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported) {
   reported = 0;
   const std::int32_t available = State.EntryLimit - State.EntryBytesRead;
   const std::int32_t wanted = std::min<std::int32_t>(count, available);
@@ -258,7 +258,7 @@ void InputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reporte
   State.TotalRead += static_cast<std::int32_t>(transferred);
 }
 
-void OutputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported) {
+void ExtractionOutputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported) {
   // A stream may decode to a little more than it encodes; nothing past OriginalSize is kept.
   const std::int64_t room = std::max<std::int64_t>(0, Current.OriginalSize - Current.Decoded);
   const auto keep = static_cast<std::uint32_t>(std::min<std::int64_t>(count, room));

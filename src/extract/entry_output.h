@@ -1,8 +1,8 @@
 // Entry output: turns one line of the entry table into one file below the destination.
 // ExtractEntry converts the line's fields, builds the target path (creating the missing
 // directories), settles an existing file (replace it, or ask), creates the file and lets
-// the decoder stream the entry into it through InputHook and OutputHook, then applies the
-// stored date and attributes when the options ask for them.
+// the decoder stream the entry into it through the extraction's two hooks, then applies
+// the stored date and attributes when the options ask for them.
 //
 // Contract with hostile or damaged archives: no path outside the destination is created
 // or written (every Name is checked again, whatever the catalog reader accepted); no byte
@@ -76,10 +76,11 @@ OverwriteAnswer AskOverwrite(const std::string& path);
 void WriteEntryFile(const std::string& path, const EntryFields& entry, std::uint32_t packedDate,
                     const ExtractionOptions& options);
 
-// The decoder's hooks during extraction: InputHook delivers at most the entry's remaining
-// compressed bytes from ArchiveHandle (nothing once Aborted is set or the entry has failed);
-// OutputHook writes a block, never past the entry's OriginalSize, and reports progress.
-void InputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported);
-void OutputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported);
+// The decoder's hooks during extraction. The input hook delivers at most the entry's
+// remaining compressed bytes from ArchiveHandle (nothing once Aborted is set or the entry
+// has failed); the output hook writes a block, never past the entry's OriginalSize, and
+// reports progress after every block.
+void ExtractionInputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported);
+void ExtractionOutputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported);
 
 }  // namespace lzsfx

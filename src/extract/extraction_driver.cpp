@@ -70,8 +70,8 @@ std::string RunExtraction(ProgressDialog* window, const std::string& destination
 
   SetInputBufferSize(ExtractionBufferSize);
   SetOutputBufferSize(ExtractionBufferSize);
-  SetInputHook(InputHook);
-  SetOutputHook(OutputHook);
+  SetInputHook(ExtractionInputHook);
+  SetOutputHook(ExtractionOutputHook);
   State.TotalRead = 0;
   State.TotalCompressed = SumCompressedSizes(count);
 

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# End-to-end runs of the 64-bit Windows stub under wine on a virtual display:
+#   1. the stub extracts a real archive into its temporary directory and starts the probe
+#      from it, which records its command line (placeholders expanded) and the dates and
+#      attributes it finds;
+#   2. the overwrite question is answered No with xdotool;
+#   3. an archive offset text that does not convert ends in the failure report, whose
+#      text the probe reads from the box before it closes it.
+# Usage: wine_run_test.sh WINE_RUN STUB_EXE FIXTURE_EXE PROBE_EXE
+# Exit 77 (skipped) without a display or xdotool.
+set -u
+wine_run=$1 stub=$2 fixture=$3 probe=$4
+
+if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
+  echo "no display or no xdotool: skipped"
+  exit 77
+fi
+export LZSFX_WINE_TIMEOUT=${LZSFX_WINE_TIMEOUT:-120}
+
+work=$(mktemp -d /tmp/lzsfx-wine-run.XXXXXX)
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_line() {  # file, exact line
+  grep -qxF -- "$2" "$1" || fail "$(basename "$1") lacks the line: $2"
+}
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+# Waits up to $2 tenths of a second for a file.
+await() { for _ in $(seq "$2"); do [ -f "$1" ] && return 0; sleep 0.1; done; return 1; }
+
+tempdir=$("$wine_run" "$probe" tempdir | tr -d '\r')
+prefix=${LZSFX_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/lzsfx-wine}
+case $tempdir in
+  [Cc]:\\*) rest=${tempdir:3}; unix_temp="$prefix/drive_c/${rest//\\//}" ;;
+  *) echo "unexpected temporary directory: $tempdir"; exit 1 ;;
+esac
+[ -d "$unix_temp" ] || { echo "temporary directory not found: $unix_temp"; exit 1; }
+clean_temp() {
+  chmod -R u+w "$unix_temp" 2>/dev/null
+  rm -rf "$unix_temp"/{SUB,EMPTY,B.TXT,C.TXT,LATER.TXT,probe.exe,record.txt,SETUP.INI}
+}
+
+build() {  # case -> $work/<case>.exe
+  "$wine_run" "$fixture" "$(winpath "$stub")" "$(winpath "$probe")" "$(winpath "$work/$1.exe")" "$1" ||
+    { echo "cannot build the $1 fixture"; exit 1; }
+}
+
+# 1. A full run.
+clean_temp
+build run
+"$wine_run" "$work/run.exe"
+status=$?
+[ $status = 0 ] || fail "run: exit code $status"
+if await "$unix_temp/record.txt" 300; then
+  record="$unix_temp/record.txt"
+  tr -d '\r' <"$record" >"$work/record.txt"
+  command_line=$(head -n1 "$work/record.txt")
+  expected_dir=$(winpath "$work")
+  expected="${tempdir}probe.exe record record.txt $expected_dir\\ C:\\windows\\ C:\\windows\\system32\\ $tempdir SUB\\A.TXT B.TXT C.TXT EMPTY"
+  [ "${command_line,,}" = "${expected,,}" ] || fail "command line: $command_line (expected $expected)"
+  expect_line "$work/record.txt" "21 1999-02-10 12:20:56"
+  year=$(date +%Y)
+  sed -n 3,4p "$work/record.txt" | grep -q "^20 $year-" || fail "1979 and 2100 dates must leave the time of writing: $(sed -n 3,4p "$work/record.txt")"
+  sed -n 5p "$work/record.txt" | grep -q "^10 " || fail "EMPTY is no directory: $(sed -n 5p "$work/record.txt")"
+  [ ! -e "$unix_temp/SETUP.INI" ] || fail "the configuration file was left behind"
+else
+  fail "the probe did not record its start"
+fi
+
+# 2. The overwrite question, answered No.
+clean_temp
+printf old >"$unix_temp/B.TXT"
+build overwrite
+"$wine_run" "$work/overwrite.exe" &
+stub_pid=$!
+window=$(timeout 60 xdotool search --sync --name "^File Exists$" | head -n1)
+if [ -n "$window" ]; then
+  xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+  xdotool key n
+else
+  fail "no overwrite question appeared"
+fi
+wait $stub_pid
+status=$?
+[ $status = 0 ] || fail "overwrite: exit code $status"
+[ "$(cat "$unix_temp/B.TXT")" = old ] || fail "the answer No replaced B.TXT"
+[ "$(cat "$unix_temp/LATER.TXT" 2>/dev/null)" = later ] || fail "the entry after the question was not written"
+await "$unix_temp/record.txt" 300 || fail "the probe was not started after the answer No"
+
+# 3. The failure report for an offset text that does not convert.
+clean_temp
+build bad-offset
+"$wine_run" "$work/bad-offset.exe" &
+stub_pid=$!
+timeout 60 xdotool search --sync --name "^Chyba aplikace$" >/dev/null || fail "no window captioned Chyba aplikace"
+"$wine_run" "$probe" readbox "Chyba aplikace" "$(winpath "$work/report.txt")" || fail "the failure report could not be read"
+wait $stub_pid
+status=$?
+[ $status = 1 ] || fail "failure report: exit code $status"
+if [ -f "$work/report.txt" ]; then
+  report=$(tr -d '\r' <"$work/report.txt")
+  echo "report: $report"
+  grep -q "EConvertError v modulu bad-offset.exe na [0-9A-F]\{8,\}\." "$work/report.txt" ||
+    fail "report's first line: $report"
+  grep -q "^'ABCDEFGHI' nie je platn. integer hodnota\.$" <(tr -d '\r' <"$work/report.txt") ||
+    fail "report's second line: $report"
+fi
+[ ! -e "$unix_temp/probe.exe" ] || fail "something was extracted after the failure"
+
+[ $failures = 0 ] && echo "wine runs: ok"
+exit $((failures > 0))
