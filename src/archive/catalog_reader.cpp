@@ -1,5 +1,6 @@
 #include "archive/catalog_reader.h"
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -161,6 +162,9 @@ std::int32_t ReadCatalogEntries(CatalogSource& source, std::int32_t archiveOffse
     entry.Offset = ReadIntegerValue(source);
     entry.Attributes = ReadIntegerValue(source);
     entry.Date = ReadFloatValue(source);
+    // Hostile input: an infinite or NaN Date would reach the entry line as a text that
+    // no conversion takes back, and end the run half way through the extraction.
+    if (!std::isfinite(entry.Date)) RaiseInvalidCatalog();
     sink(entry);
   }
   ExpectTag(source, TagEnd);

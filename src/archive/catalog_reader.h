@@ -3,8 +3,8 @@
 //
 // Contract for hostile input: every value is checked before it is used. A wrong tag, a
 // file that ends inside the catalog, a text length beyond the end of the file (refused
-// before anything is allocated), a DataStart beyond 32 bits and a Name that
-// IsSafeEntryName refuses all raise Exception(InvalidCatalogMessage). Nothing is read
+// before anything is allocated), a DataStart beyond 32 bits, a Date that is not a finite
+// number and a Name that IsSafeEntryName refuses all raise Exception(InvalidCatalogMessage). Nothing is read
 // or written outside the reader's own buffers, whatever the input. Sizes, offsets,
 // attributes and dates are passed on as the catalog states them.
 #pragma once
