@@ -5,7 +5,8 @@
 // Ctrl-C is the cancel button: the signal only sets a flag, and the next PumpMessages turns
 // it into State.Aborted, so a run ends exactly as a cancelled run does. A second Ctrl-C
 // before the first was noticed ends the program at once, for a run that no longer reports.
-// Without a terminal nothing is printed, but Ctrl-C still cancels.
+// Without a terminal nothing is printed, but Ctrl-C still cancels. Destroying the window
+// ends its status line and gives SIGINT back its previous handling.
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -40,8 +41,6 @@ constexpr std::string_view DoneCell = "\u2588";      // full block
 constexpr std::string_view UnfilledCell = "\u2591";  // light shade
 constexpr std::string_view Ellipsis = "\u2026";
 constexpr std::string_view ClearLine = "\r\x1b[K";
-constexpr std::string_view HideCursor = "\x1b[?25l";
-constexpr std::string_view ShowCursor = "\x1b[?25h";
 
 volatile std::sig_atomic_t cancelRequested = 0;
 
@@ -55,8 +54,7 @@ void WriteToTerminal(std::string_view text) {
 
 void OnInterrupt(int) {
   if (cancelRequested != 0) {
-    // Only async-signal-safe calls here: give the cursor back and die of the signal.
-    if (isatty(STDERR_FILENO)) write(STDERR_FILENO, ShowCursor.data(), ShowCursor.size());
+    // Only async-signal-safe calls here: die of the signal as without the window.
     signal(SIGINT, SIG_DFL);
     raise(SIGINT);
     return;
@@ -124,14 +122,14 @@ class TerminalProgressDialog final : public ProgressDialog {
     interrupt.sa_flags = SA_RESTART;  // reads in progress (a question on stdin) go on
     sigaction(SIGINT, &interrupt, &previousInterrupt_);
     if (terminal_) {
-      WriteToTerminal(std::string(HideCursor) + std::string(Caption) + "\n" + std::string(Heading) + "  " +
+      WriteToTerminal(std::string(Caption) + "\n" + std::string(Heading) + "  " +
                       std::string(CancelHint) + "\n");
       DrawStatus();
     }
   }
 
   ~TerminalProgressDialog() override {
-    if (terminal_) WriteToTerminal(std::string("\n") + std::string(ShowCursor));
+    if (terminal_) WriteToTerminal("\n");  // the status line stays, what follows starts below it
     sigaction(SIGINT, &previousInterrupt_, nullptr);
   }
   TerminalProgressDialog(const TerminalProgressDialog&) = delete;
