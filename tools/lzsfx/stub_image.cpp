@@ -344,7 +344,7 @@ void CheckFreshStub(const StubImage& image, std::uint64_t fileSize) {
   if (image.certificateTable.size != 0) {
     throw StubImageError("the stub is signed; build the installer from an unsigned stub and sign the result");
   }
-  if (image.offsetSlotLength != ArchiveOffsetDigits) {
+  if (image.offsetSlotLength != static_cast<std::size_t>(ArchiveOffsetDigits)) {
     throw StubImageError("its archive offset slot holds " + std::to_string(image.offsetSlotLength) +
                          " characters, not " + std::to_string(ArchiveOffsetDigits));
   }
@@ -360,19 +360,20 @@ void CheckFreshStub(const StubImage& image, std::uint64_t fileSize) {
 
 std::string FormatArchiveOffset(std::uint32_t offset) {
   std::string digits = std::to_string(offset);
-  if (digits.size() > ArchiveOffsetDigits) throw StubImageError("archive offset " + digits + " needs more than nine digits");
-  return std::string(ArchiveOffsetDigits - digits.size(), '0') + digits;
+  const auto width = static_cast<std::size_t>(ArchiveOffsetDigits);
+  if (digits.size() > width) throw StubImageError("archive offset " + digits + " needs more than nine digits");
+  return std::string(width - digits.size(), '0') + digits;
 }
 
 void PatchArchiveOffset(std::span<std::uint8_t> stub, const StubImage& image, std::uint32_t offset) {
   const std::string digits = FormatArchiveOffset(offset);
   const std::size_t unit = image.IsPe() ? 2 : 1;
-  if (image.offsetSlotLength != ArchiveOffsetDigits || image.offsetSlot > stub.size() ||
-      stub.size() - image.offsetSlot < ArchiveOffsetDigits * unit) {
+  if (image.offsetSlotLength != static_cast<std::size_t>(ArchiveOffsetDigits) || image.offsetSlot > stub.size() ||
+      stub.size() - image.offsetSlot < static_cast<std::size_t>(ArchiveOffsetDigits) * unit) {
     throw StubImageError("the stub has no nine-character archive offset slot");
   }
   std::uint8_t* slot = stub.data() + image.offsetSlot;
-  for (std::size_t i = 0; i < ArchiveOffsetDigits; ++i) {
+  for (std::size_t i = 0; i < static_cast<std::size_t>(ArchiveOffsetDigits); ++i) {
     slot[i * unit] = static_cast<std::uint8_t>(digits[i]);
     if (unit == 2) slot[i * unit + 1] = 0;
   }

@@ -17,11 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "archive/catalog_format.h"  // ArchiveOffsetDigits
+
 namespace lzsfx {
 
-inline constexpr std::size_t ArchiveOffsetDigits = 9;           // "000046592"
+// What a stub's slot holds before an archive is appended (ArchiveOffsetDigits zeros).
 inline constexpr const char* ArchiveOffsetPlaceholder = "000000000";
-inline constexpr std::uint64_t MaxSelfExtractingSize = 0x7FFFFFFF;  // bytes: 32-bit signed seeks
 
 class StubImageError : public std::runtime_error {
  public:
