@@ -1,0 +1,1 @@
+lzsfx_fuzz_target(fuzz_catalog SOURCES fuzz_catalog.cpp DEPENDS lzsfx_archive)
