@@ -87,6 +87,17 @@ TEST_F(PathCompaction, BareFileNameIsNeverMeasured) {
   EXPECT_TRUE(window.measuredTexts.empty());
 }
 
+// Directories longer than 255 characters are shortened whole, so every candidate is a
+// true part of the path.
+TEST_F(PathCompaction, LongDirectoryKeepsItsLastComponents) {
+  std::string path = "C:\\";
+  for (int i = 0; i < 40; ++i) path += "COMPONENT" + std::to_string(i) + "\\";
+  path += "FILE.TXT";
+  const std::string expected = "C:\\...\\COMPONENT39\\FILE.TXT";
+  window.labelWidth = static_cast<int>(expected.size());
+  EXPECT_EQ(CompactPath(path), expected);
+}
+
 TEST(PathCompactionWithoutWindow, ReturnsThePathUnchanged) {
   State.ProgressWindow = nullptr;
   EXPECT_EQ(CompactPath("C:\\WINDOWS\\TEMP\\LOGO.BMP"), "C:\\WINDOWS\\TEMP\\LOGO.BMP");

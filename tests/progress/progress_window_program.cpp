@@ -184,7 +184,16 @@ void CheckQuitIsDropped(HWND dialog, ProgressDialog& window) {
   State.Aborted = false;
 }
 
+// Other programs on the same display centre their windows too: the clicks go to a corner
+// where only this dialog is, kept above every other window.
+void MoveOutOfTheWay(HWND dialog, ProgressDialog& window) {
+  constexpr int cornerOffset = 8;  // pixels from the screen's top left corner
+  SetWindowPos(dialog, HWND_TOPMOST, cornerOffset, cornerOffset, 0, 0, SWP_NOSIZE);
+  window.PumpMessages();
+}
+
 void CheckClicks(HWND dialog, ProgressDialog& window) {
+  MoveOutOfTheWay(dialog, window);
   State.Aborted = false;
   RequestClick(GetDlgItem(dialog, PercentBar), "bar");
   const bool barClicked = PumpUntil(window, [] { return barCommands > 0; });
