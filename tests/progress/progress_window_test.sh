@@ -3,6 +3,9 @@
 # what it asks for: clicks with xdotool at the screen positions it names, screenshots with
 # ImageMagick. Passes when the program reports no failures.
 # Usage: progress_window_test.sh PROGRAM.exe [--screenshot PERCENT OUTPUT.png]
+# Without a window manager the caption is drawn only when the prefix lets wine draw it:
+#   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f
+# (docs/progress-dialog.png was taken that way, at 37 %).
 set -u
 program=${1:?usage: progress_window_test.sh PROGRAM.exe [--screenshot PERCENT OUTPUT.png]}
 shift
