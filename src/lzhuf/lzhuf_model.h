@@ -1,0 +1,195 @@
+// The parts of the LZHUF stream format that the decoder and the encoder share: the
+// constants of the format, the adaptive Huffman model over 314 symbols, and the fixed
+// prefix code for the upper 6 bits of a match position.
+//
+// Encoder and decoder stay in step only if both update the model in exactly the same
+// way, so every order, comparison and tie-break in AdaptiveModel is part of the format.
+// The model is plain data (4392 bytes of 16-bit tables) and can be copied freely, which
+// the encoder uses to try out alternative endings of a stream.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace lzsfx::lzhuf {
+
+// Window and matches.
+inline constexpr unsigned RingSize = 4096;                // bytes of history a match can reach
+inline constexpr unsigned RingMask = RingSize - 1;
+inline constexpr unsigned MinMatch = 3;                   // bytes
+inline constexpr unsigned MaxMatch = 60;                  // bytes
+inline constexpr unsigned InitialRingPos = RingSize - MaxMatch;  // 4036: first byte written here
+inline constexpr std::uint8_t InitialRingByte = 0x20;     // positions 0..4035 start as blanks;
+                                                          // 4036..4095 start as zero bytes
+
+// Symbols: 0..255 literal bytes, 256..313 match lengths 3..60.
+inline constexpr unsigned LiteralCount = 256;
+inline constexpr unsigned SymbolCount = LiteralCount + MaxMatch - MinMatch + 1;  // 314
+inline constexpr unsigned MatchSymbol(unsigned length) { return length + LiteralCount - MinMatch; }
+inline constexpr unsigned MatchLength(unsigned symbol) { return symbol + MinMatch - LiteralCount; }
+
+// Tree.
+inline constexpr unsigned NodeCount = 2 * SymbolCount - 1;  // 627
+inline constexpr unsigned RootNode = NodeCount - 1;         // 626
+inline constexpr unsigned LeafBase = NodeCount;             // Child value of a leaf: LeafBase + symbol
+inline constexpr unsigned FrequencyLimit = 0x8000;          // root frequency that forces a rebuild
+inline constexpr std::uint16_t FrequencySentinel = 0xFFFF;  // Frequency[627]: ends upward scans
+
+// Match positions: p = 0..4095 names the byte p + 1 back from the write position.
+inline constexpr unsigned PositionLowBits = 6;  // sent as plain bits after the code of the upper bits
+inline constexpr unsigned PositionHighCount = RingSize >> PositionLowBits;  // 64 upper-bits values
+
+// The decode tables, indexed by the first 8 bits of a position code: the upper 6 bits of
+// the position, and the length (3..8 bits) of their code. Rows of the canonical code:
+// values 0 (3 bits), 1..3 (4), 4..11 (5), 12..23 (6), 24..47 (7), 48..63 (8).
+struct PositionDecodeTables {
+  std::array<std::uint8_t, 256> high_bits{};
+  std::array<std::uint8_t, 256> code_length{};
+};
+
+// The code of each upper-bits value: code_length bits, most significant bit first.
+struct PositionEncodeTables {
+  std::array<std::uint8_t, PositionHighCount> code{};
+  std::array<std::uint8_t, PositionHighCount> code_length{};
+};
+
+constexpr PositionDecodeTables MakePositionDecodeTables() {
+  // (code length, number of upper-bits values with that length)
+  constexpr unsigned rows[][2] = {{3, 1}, {4, 3}, {5, 8}, {6, 12}, {7, 24}, {8, 16}};
+  PositionDecodeTables tables;
+  unsigned index = 0;
+  unsigned value = 0;
+  for (const auto& row : rows) {
+    const unsigned entries_per_value = 1u << (8 - row[0]);
+    for (unsigned v = 0; v < row[1]; ++v, ++value) {
+      for (unsigned e = 0; e < entries_per_value; ++e, ++index) {
+        tables.high_bits[index] = static_cast<std::uint8_t>(value);
+        tables.code_length[index] = static_cast<std::uint8_t>(row[0]);
+      }
+    }
+  }
+  return tables;
+}
+
+constexpr PositionEncodeTables MakePositionEncodeTables() {
+  constexpr PositionDecodeTables decode = MakePositionDecodeTables();
+  PositionEncodeTables tables;
+  for (unsigned index = 256; index-- > 0;) {  // ends on the first entry of each value
+    const unsigned value = decode.high_bits[index];
+    tables.code_length[value] = decode.code_length[index];
+    tables.code[value] = static_cast<std::uint8_t>(index >> (8 - decode.code_length[index]));
+  }
+  return tables;
+}
+
+inline constexpr PositionDecodeTables PositionDecode = MakePositionDecodeTables();
+inline constexpr PositionEncodeTables PositionEncode = MakePositionEncodeTables();
+
+// Bits that a match position costs in the stream: the code of its upper bits and 6 plain bits.
+constexpr unsigned PositionBits(unsigned position) {
+  return PositionEncode.code_length[position >> PositionLowBits] + PositionLowBits;
+}
+
+// The adaptive Huffman tree. Nodes 0..626 are kept in non-decreasing order of frequency;
+// the two children of an internal node are adjacent, first child at an even number, so
+// the bit that selects a node below its parent is the node number's lowest bit.
+class AdaptiveModel {
+ public:
+  // Builds the initial tree: every symbol has frequency 1, leaf s is node s, and the
+  // internal nodes pair the nodes in order (0 and 1, 2 and 3, ...).
+  void Init();
+
+  // Counts one occurrence of symbol: rebuilds first when the root has reached the
+  // frequency limit, then walks from the symbol's leaf to the root, adding 1 to each node
+  // and moving a node behind the run of nodes that shared its former frequency.
+  inline void Update(unsigned symbol);
+
+  // Halves every leaf's frequency (rounding up) and rebuilds the internal nodes.
+  void Rebuild();
+
+  // Node walk for decoding: the first child of the root, and Child of any node.
+  unsigned FirstChildOfRoot() const { return child_[RootNode]; }
+  unsigned Child(unsigned node) const { return child_[node]; }
+  unsigned Frequency(unsigned node) const { return frequency_[node]; }
+  // The node that currently carries symbol's leaf.
+  unsigned LeafNode(unsigned symbol) const { return parent_[LeafBase + symbol]; }
+  unsigned Parent(unsigned node) const { return parent_[node]; }
+
+  // The current code of symbol, first bit in the most significant place of its length.
+  struct Code {
+    std::uint64_t bits;
+    unsigned length;
+  };
+  Code CodeOf(unsigned symbol) const {
+    Code code{0, 0};
+    for (unsigned node = LeafNode(symbol); node != RootNode; node = parent_[node]) {
+      code.bits |= std::uint64_t{node & 1u} << code.length;
+      ++code.length;
+    }
+    return code;
+  }
+
+  // The code length of every symbol, in bits.
+  void CodeLengths(std::array<std::uint8_t, SymbolCount>& lengths) const;
+
+  // True when a single 1 bit read at the root completes a code (the root's second child is
+  // a leaf). A stream whose last code ends on a byte boundary must not end in such a model:
+  // its end bit would decode as one more symbol.
+  bool EndBitCompletesCode() const { return child_[child_[RootNode] + 1] >= LeafBase; }
+
+ private:
+  // The last node of the run x + 1, x + 2, ... whose frequency is below limit; the node at
+  // x + 1 is known to be below it. Gallops, then bisects: runs of equal frequency are
+  // usually short, but rare symbols sit in runs of a hundred nodes and more.
+  unsigned LastNodeBelow(unsigned x, unsigned limit) const {
+    unsigned below = x + 1;  // frequency_[below] < limit
+    unsigned step = 1;
+    unsigned above = below + step;  // first probe; the sentinel at 627 bounds every probe
+    while (above < NodeCount && frequency_[above] < limit) {
+      below = above;
+      step <<= 1;
+      above = below + step;
+    }
+    if (above > NodeCount) above = NodeCount;
+    while (above - below > 1) {  // frequency_[below] < limit <= frequency_[above]
+      const unsigned middle = below + (above - below) / 2;
+      if (frequency_[middle] < limit) {
+        below = middle;
+      } else {
+        above = middle;
+      }
+    }
+    return below;
+  }
+
+  std::uint16_t frequency_[NodeCount + 1];         // [627] is the sentinel 0xFFFF
+  std::uint16_t child_[NodeCount];                 // first child, or LeafBase + symbol
+  std::uint16_t parent_[NodeCount + SymbolCount];  // [LeafBase + s]: the leaf node of s
+};
+
+static_assert(sizeof(AdaptiveModel) == 4392, "the model tables are 4392 bytes");
+
+inline void AdaptiveModel::Update(unsigned symbol) {
+  if (frequency_[RootNode] == FrequencyLimit) Rebuild();
+  unsigned x = parent_[LeafBase + symbol];
+  do {
+    const unsigned k = ++frequency_[x];
+    if (frequency_[x + 1] < k) {
+      const unsigned l = LastNodeBelow(x, k);
+      frequency_[x] = frequency_[l];
+      frequency_[l] = static_cast<std::uint16_t>(k);
+      const unsigned i = child_[x];
+      const unsigned j = child_[l];
+      child_[l] = static_cast<std::uint16_t>(i);
+      parent_[i] = static_cast<std::uint16_t>(l);
+      if (i < LeafBase) parent_[i + 1] = static_cast<std::uint16_t>(l);
+      child_[x] = static_cast<std::uint16_t>(j);
+      parent_[j] = static_cast<std::uint16_t>(x);
+      if (j < LeafBase) parent_[j + 1] = static_cast<std::uint16_t>(x);
+      x = l;
+    }
+    x = parent_[x];
+  } while (x != 0);  // Parent of the root is 0
+}
+
+}  // namespace lzsfx::lzhuf
