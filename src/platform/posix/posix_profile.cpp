@@ -2,7 +2,7 @@
 // The rules, as the Win32 call applies them:
 // - Lines end at LF; blanks (space, tab, CR, VT, FF and ^Z) around a line are dropped.
 // - A line that starts with '[' and holds a ']' opens a section, named by the text
-//   between the '[' and the last ']' exactly (inner blanks stay: "[ a ]" is " a ").
+//   between the '[' and the last ']' without the blanks around it ("[ a ]" is "a").
 //   Lines before the first section belong to no section that can be asked for.
 // - Any other line is a key: the text before its first '=' with the blanks before the
 //   '=' dropped, and the value after it with the leading blanks dropped. A line without
@@ -125,7 +125,7 @@ std::optional<std::string_view> FindValue(std::string_view text, std::string_vie
     const std::size_t close = line.rfind(']');
     if (line.front() == '[' && close != std::string_view::npos) {
       if (inSection) return std::nullopt;  // the first section of the name had no such key
-      const std::string_view name = line.substr(1, close - 1);
+      const std::string_view name = Trim(line.substr(1, close - 1));
       inSection = !sectionSeen && !name.empty() && EqualIgnoringAsciiCase(name, section);
       sectionSeen = sectionSeen || inSection;
       continue;
