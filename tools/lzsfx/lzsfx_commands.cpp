@@ -121,7 +121,7 @@ int RunCreate(const CommandContext& context) {
     const double ratio = summary.originalBytes ? 100.0 * static_cast<double>(summary.compressedBytes) /
                                                      static_cast<double>(summary.originalBytes)
                                                : 0.0;
-    std::printf("%s: %llu files, %llu bytes compressed to %llu (%.1f%%), stub %llu bytes, %llu bytes in all\n",
+    std::printf("%s: %llu entries, %llu bytes compressed to %llu (%.1f%%), stub %llu bytes, %llu bytes in all\n",
                 output->c_str(), static_cast<unsigned long long>(summary.files),
                 static_cast<unsigned long long>(summary.originalBytes),
                 static_cast<unsigned long long>(summary.compressedBytes), ratio,

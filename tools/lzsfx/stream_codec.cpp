@@ -1,14 +1,16 @@
 #include "stream_codec.h"
 
 #include <exception>
+#include <vector>
 
 #include "lzhuf/lzhuf_decoder.h"
-// #include "lzhuf/lzhuf_encoder.h"
+#include "lzhuf/lzhuf_encoder.h"
 
 namespace lzsfx::tool {
 namespace {
 
 constexpr std::uint16_t DecodeBufferSize = 32768;  // bytes per hook call (the decoder's largest)
+constexpr std::size_t EncodeChunk = 1 << 16;       // bytes read per encoder call
 
 // The decoder's hooks are plain functions; this is what they work on during one call.
 struct HookContext {
@@ -42,19 +44,17 @@ void WriteHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reporte
   }
 }
 
-// Installs the tool's hooks and buffer sizes for one call and restores the previous ones.
+// Installs the tool's hooks and buffer sizes for one call and restores the buffer sizes.
+// (Nothing else in the tool decodes, so the hooks need no restoring.)
 class InstalledHooks {
  public:
-  InstalledHooks()
-      : input_(InputHook()), output_(OutputHook()), inputSize_(InputBufferSize()), outputSize_(OutputBufferSize()) {
+  InstalledHooks() : inputSize_(InputBufferSize()), outputSize_(OutputBufferSize()) {
     SetInputHook(ReadHook);
     SetOutputHook(WriteHook);
     SetInputBufferSize(DecodeBufferSize);
     SetOutputBufferSize(DecodeBufferSize);
   }
   ~InstalledHooks() {
-    SetInputHook(input_);
-    SetOutputHook(output_);
     SetInputBufferSize(inputSize_);
     SetOutputBufferSize(outputSize_);
     Context = HookContext{};
@@ -63,7 +63,6 @@ class InstalledHooks {
   InstalledHooks& operator=(const InstalledHooks&) = delete;
 
  private:
-  StreamHook input_, output_;
   std::uint16_t inputSize_, outputSize_;
 };
 
@@ -78,8 +77,11 @@ std::uint64_t DecodeStreamWith(const ByteReader& reader, const ByteSink& sink) {
 }
 
 std::uint64_t EncodeStreamWith(const ByteReader& reader, const ByteSink& sink) {
-  // Filled in with the encoder's interface.
-  return 0;
+  LzhufEncoder encoder([&](const std::uint8_t* data, std::size_t size) { sink(std::span(data, size)); });
+  std::vector<std::uint8_t> buffer(EncodeChunk);
+  while (const std::size_t got = reader(buffer)) encoder.Write(buffer.data(), got);
+  encoder.Finish();
+  return encoder.OutputBytes();
 }
 
 }  // namespace lzsfx::tool

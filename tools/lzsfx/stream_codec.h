@@ -1,6 +1,6 @@
 // LZHUF streams between the tool's own readers and writers: the one place where the tool
-// drives the encoder and the decoder. The decoder runs with its process-wide hooks for the
-// duration of a call and the hooks in force before are restored afterwards.
+// drives the encoder and the decoder. The decoder's process-wide hooks are the tool's while
+// a call runs; one stream is decoded at a time.
 #pragma once
 
 #include <cstddef>
