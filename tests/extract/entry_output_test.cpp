@@ -8,6 +8,8 @@
 #include <limits>
 #include <string>
 
+#include "archive/entry_table.h"
+#include "common/extraction_state.h"
 #include "common/failure.h"
 #include "extract/native_path.h"
 #include "platform/files.h"
@@ -127,6 +129,56 @@ TEST_F(EnsureDirectoryTest, RefusesWhatCannotBeADirectory) {
   ASSERT_NE(file, InvalidFileHandle);
   platform::Close(file);
   ExpectInvalidDirectory(root_ + "\\FILE\\X");  // a file stands in the way
+}
+
+// Names that the catalog reader refuses too; the extraction refuses them again, before
+// anything is created.
+TEST_F(EnsureDirectoryTest, UnsafeNamesAreRefusedBeforeAnythingIsCreated) {
+  const ExtractionOptions options;
+  for (const char* name : {"..\\ESCAPED", "A\\..\\..\\ESCAPED", "C:\\ESCAPED", "A\\B:STREAM", "CON"}) {
+    EntryTableReset();
+    EntryTableAdd(std::string(name) + "\t5\t1\t32\t36526\t0");
+    try {
+      ExtractEntry(0, root_ + "\\A", options);
+      ADD_FAILURE() << "no failure for " << name;
+    } catch (const Exception& failure) {
+      EXPECT_NE(failure.Message().find(name), std::string::npos) << failure.Message();
+    }
+    EntryTableClear();
+  }
+  EXPECT_FALSE(std::filesystem::exists(NativePath(root_ + "\\A")));
+  EXPECT_FALSE(std::filesystem::exists(NativePath(root_ + "\\ESCAPED")));
+}
+
+TEST_F(EnsureDirectoryTest, InputHookDeliversNoMoreThanTheEntrysSize) {
+  const std::string archive = root_ + "\\ARCHIVE";
+  FileHandle file = platform::CreateForWriting(archive);
+  ASSERT_NE(file, InvalidFileHandle);
+  const std::string bytes(5000, 'x');
+  std::uint32_t written = 0;
+  ASSERT_TRUE(platform::Write(file, bytes.data(), 5000, written));
+  ASSERT_TRUE(platform::Seek(file, 0));
+
+  const ExtractionState saved = State;
+  State.ArchiveHandle = file;
+  State.EntryLimit = 300;
+  State.EntryBytesRead = 0;
+  State.TotalRead = 1000;
+  std::uint8_t buffer[4096];
+  std::uint16_t reported = 0;
+  ExtractionInputHook(buffer, sizeof buffer, reported);
+  EXPECT_EQ(reported, 300);
+  ExtractionInputHook(buffer, sizeof buffer, reported);
+  EXPECT_EQ(reported, 0);
+  EXPECT_EQ(State.EntryBytesRead, 300);
+  EXPECT_EQ(State.TotalRead, 1300);
+
+  State.EntryBytesRead = 0;
+  State.Aborted = true;  // a cancel delivers nothing more
+  ExtractionInputHook(buffer, sizeof buffer, reported);
+  EXPECT_EQ(reported, 0);
+  platform::Close(file);
+  State = saved;
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(FormatFailureReport, FillsClassFileAddressMessageAndStop) {
 
 TEST(FormatFailureReport, WideAddressesKeepAllDigits) {
   if (sizeof(void*) < 8) GTEST_SKIP() << "32-bit addresses";
-  EXPECT_EQ(FormatFailureReport("%p", "", "", Address(0x12345678ABull << 4), ""), "12345678AB0");
+  EXPECT_EQ(FormatFailureReport("%s%s%p", "", "", Address(0x12345678ABull << 4), ""), "12345678AB0");
 }
 
 TEST(FormatFailureReport, FillsTheSystemsOwnPattern) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -37,12 +38,17 @@ struct RunResult {
   int exitCode = -1;
   std::vector<Box> boxes;
   std::vector<std::string> launches;  // command lines
+  long maxResidentKiB = 0;
+  double seconds = 0;
 };
 
 struct RunOptions {
-  std::string answers;      // LZSFX_MESSAGEBOX_ANSWERS
-  std::string shellPrefix;  // shell commands run before the stub (limits, traps)
-  std::function<void(pid_t)> whileRunning;
+  std::string answers = {};      // LZSFX_MESSAGEBOX_ANSWERS
+  std::string shellPrefix = {};  // shell commands run before the stub (limits, traps)
+  std::function<void(pid_t)> whileRunning = {};
+  // Runs the stub under /usr/bin/time: a process forked from this large test process would
+  // carry its resident size into the figure.
+  bool measureMemory = false;
 };
 
 std::string Unescape(const std::string& text) {
@@ -116,7 +122,8 @@ constexpr long double Date1979 = 29000.25L;
 constexpr long double Date2100 = 73100.75L;
 
 // A script that writes each of its arguments on a line of the file named by the first.
-constexpr char RecorderScript[] = "#!/bin/sh\nout=$1\nshift\nprintf '%s\\n' \"$@\" > \"$out.part\" && mv \"$out.part\" \"$out\"\n";
+// Arguments keep their '\' on POSIX, so the script turns its first one into a POSIX path.
+constexpr char RecorderScript[] = "#!/bin/sh\nout=$(printf '%s' \"$1\" | tr '\\\\' /)\nshift\nprintf '%s\\n' \"$@\" > \"$out.part\" && mv \"$out.part\" \"$out\"\n";
 
 class StubRun : public ::testing::Test {
  protected:
@@ -154,7 +161,8 @@ class StubRun : public ::testing::Test {
     fs::permissions(sfx, fs::perms::owner_all);
     fs::remove(work_ / "boxes.log");
     fs::remove(work_ / "launch.log");
-    const std::string command = options.shellPrefix + " exec '" + sfx.string() + "' </dev/null >'" +
+    const std::string timer = options.measureMemory ? "/usr/bin/time -f %M -o '" + (work_ / "rss.txt").string() + "' " : "";
+    const std::string command = options.shellPrefix + " exec " + timer + "'" + sfx.string() + "' </dev/null >'" +
                                 (work_ / "output.txt").string() + "' 2>&1";
     const pid_t pid = fork();
     if (pid == 0) {
@@ -166,11 +174,14 @@ class StubRun : public ::testing::Test {
       execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
+    const auto start = std::chrono::steady_clock::now();
     if (options.whileRunning) options.whileRunning(pid);
     int status = 0;
     waitpid(pid, &status, 0);
 
     RunResult result;
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (options.measureMemory) std::ifstream(work_ / "rss.txt") >> result.maxResidentKiB;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     for (const auto& fields : ReadLog(work_ / "boxes.log")) {
       if (fields.size() >= 3) result.boxes.push_back({static_cast<unsigned>(std::stoul(fields[0], nullptr, 16)), fields[1], fields[2]});
@@ -291,7 +302,7 @@ TEST_F(StubRun, OverwriteQuestionAnswers) {
     Fixture fixture;
     fixture.Files = {{"B.TXT", "new"}, {"LATER.TXT", "later"}, {"REC.SH", RecorderScript}};
     fixture.ConfigText = ConfigText({"OverWrite=0", "Executable=REC.SH", "Parameters=<TD>argv.txt"});
-    const RunResult result = Run(fixture, {row.answer});
+    const RunResult result = Run(fixture, {.answers = row.answer});
     EXPECT_EQ(result.exitCode, 0);
     ASSERT_EQ(result.boxes.size(), 1u);
     EXPECT_EQ(result.boxes[0].text, CoreTmp() + "B.TXT exists. Overwrite?");
@@ -310,7 +321,7 @@ TEST_F(StubRun, OverWriteReplacesReadOnlyFileSilently) {
   Fixture fixture;
   fixture.Files = {{"B.TXT", "new"}};
   fixture.ConfigText = ConfigText({"OverWrite=0", "Attributes=0"});  // the configuration itself is always replaced
-  const RunResult result = Run(fixture, {"cancel"});
+  const RunResult result = Run(fixture, {.answers = "cancel"});
   EXPECT_EQ(result.exitCode, 0);
   ASSERT_EQ(result.boxes.size(), 1u);  // only B.TXT is asked about
   EXPECT_EQ(ReadText(tmp() / "B.TXT"), "old");
@@ -331,7 +342,7 @@ TEST_F(StubRun, LaunchesCommandWithExpandedPlaceholders) {
   EXPECT_EQ(result.exitCode, 0);
   ASSERT_EQ(result.launches.size(), 1u);
   EXPECT_EQ(result.launches[0], CoreTmp() + "BIN\\REC.SH " + CoreTmp() +
-                                    "argv.txt <ad> \\etc\\ \\usr\\lib\\ <TD> \"two words\" <TD>");
+                                    "argv.txt " + CorePath(work_) + "\\ \\etc\\ \\usr\\lib\\ <TD> \"two words\" <TD>");
   const std::string expected = CorePath(work_) + "\\\n\\etc\\\n\\usr\\lib\\\n<TD>\ntwo words\n<TD>\n";
   EXPECT_EQ(AwaitFile(tmp() / "argv.txt"), expected);
 }
@@ -356,17 +367,46 @@ TEST_F(StubRun, LaunchThatFailsIsReported) {
   EXPECT_NE(result.boxes[0].text.find(CoreTmp() + "MISSING.EXE /q"), std::string::npos) << result.boxes[0].text;
 }
 
+// Bytes that compress a little, like typical program files: runs and repeats among noise.
+std::string SampleData(std::size_t size) {
+  std::string data(size, '\0');
+  std::uint32_t state = 12345;
+  for (std::size_t i = 0; i < size; ++i) {
+    state = state * 1103515245u + 12345u;
+    data[i] = (state >> 28) < 6 ? static_cast<char>(state >> 16) : data[i >= 64 ? i - 64 : 0];
+  }
+  return data;
+}
+
+TEST_F(StubRun, MemoryStaysFlatWhateverTheEntrySize) {
+  long residentKiB[2] = {};
+  const std::size_t sizes[2] = {1u << 20, 64u << 20};  // bytes
+  for (int i = 0; i < 2; ++i) {
+    Reset();
+    Fixture fixture;
+    fixture.Files = {{"DATA.BIN", SampleData(sizes[i])}};
+    const RunResult result = Run(fixture, {.measureMemory = true});
+    ASSERT_EQ(result.exitCode, 0);
+    ASSERT_EQ(fs::file_size(tmp() / "DATA.BIN"), sizes[i]);
+    residentKiB[i] = result.maxResidentKiB;
+    std::printf("  entry of %zu MiB: max RSS %ld KiB, %.1f MiB/s\n", sizes[i] >> 20, result.maxResidentKiB,
+                static_cast<double>(sizes[i]) / (1 << 20) / result.seconds);
+  }
+  // An entry is streamed: 63 MiB more data may not cost more than a little noise.
+  constexpr long AllowedGrowthKiB = 2048;
+  EXPECT_LT(residentKiB[1] - residentKiB[0], AllowedGrowthKiB);
+}
+
 TEST_F(StubRun, CancelStopsInsideALargeEntry) {
   constexpr std::size_t LargeSize = 48u << 20;  // bytes: long enough to be caught mid-way
-  std::string large(LargeSize, '\0');
-  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>((i * 2654435761u) >> 13);
+  const std::string large = SampleData(LargeSize);
   Fixture fixture;
   fixture.Files = {{"LARGE.BIN", large}, {"AFTER.TXT", "after"}, {"REC.SH", RecorderScript}};
   fixture.ConfigText = ConfigText({"Executable=REC.SH", "Parameters=<TD>argv.txt"});
   const ByteBuffer program = BuildSelfExtractor(HostStub(), fixture);
 
   std::uintmax_t sizeWhenCancelled = 0;
-  const RunResult result = Run(program, {"", "", [&](pid_t pid) {
+  const RunResult result = Run(program, {.whileRunning = [&](pid_t pid) {
     const fs::path target = tmp() / "LARGE.BIN";
     std::error_code error;
     for (int attempt = 0; attempt < 100000; ++attempt) {
@@ -439,7 +479,7 @@ const BrokenRow BrokenRows[] = {
        program.resize(program.size() - 20);
        return program;
      },
-     1, "Chyba aplikace", "$TMPSETUP.INI"},
+     1, "Chyba aplikace", "$TMPDATA.BIN"},
     {"stream shorter than its size says",
      [](const ByteBuffer& stub) {
        ArchiveParts parts = Compress(PlainFiles());
@@ -476,7 +516,7 @@ TEST_F(StubRun, ConfigurationCutShortIsReported) {
 
 TEST_F(StubRun, FullDiskEndsTheRun) {
   // 4 KiB per file: DATA.BIN (5004 bytes) cannot be written whole.
-  const RunResult result = Run(PlainFiles(), {"", "ulimit -f 4; trap '' XFSZ;"});
+  const RunResult result = Run(PlainFiles(), {.shellPrefix = "ulimit -f 4; trap '' XFSZ;"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.launches.empty());
   ASSERT_EQ(result.boxes.size(), 1u);
@@ -503,3 +543,6 @@ TEST_F(StubRun, NothingIsWrittenPastOriginalSize) {
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(ReadText(tmp() / "DATA.BIN"), std::string(5000, 'd'));
 }
+
+}  // namespace
+}  // namespace lzsfx
