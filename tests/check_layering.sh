@@ -4,30 +4,30 @@
 # stub entry points (*_stub_main.cpp) belong to the stub program, above everything.
 set -u
 src=${1:?usage: check_layering.sh SRC_DIR}
-declare -A allowed=(
-  [common]="common resources"
-  [platform]="common platform resources progress"
-  [lzhuf]="common lzhuf"
-  [archive]="common platform archive"
-  [progress]="common platform progress"
-  [extract]="common platform lzhuf archive progress extract"
-  [resources]="resources"
-)
 status=0
-for dir in "${!allowed[@]}"; do
-  [ -d "$src/$dir" ] || continue
-  while IFS= read -r line; do
-    file=${line%%:*}
-    target=$(sed -E 's/.*#include[[:space:]]+"([^/"]+)\/.*/\1/' <<<"${line#*:}")
-    ok=0
-    for a in ${allowed[$dir]}; do [ "$target" = "$a" ] && ok=1; done
-    if [ $ok = 0 ]; then
-      echo "layering: $file includes from $target/, which $dir/ may not use"
-      status=1
-    fi
-  done < <(grep -rnE '#include[[:space:]]+"[^/"]+/' "$src/$dir" --exclude='*_stub_main.cpp' \
-           | sed -E 's/^([^:]*):[0-9]+:/\1:/')
-done
+grep -rnE '#include[[:space:]]+"[^/"]+/' "$src" --include='*.cpp' --include='*.h' --include='*.inc' \
+     --exclude='*_stub_main.cpp' |
+awk -v src="$src/" '
+  BEGIN {
+    allowed["common"]    = " common resources "
+    allowed["platform"]  = " common platform resources progress "
+    allowed["lzhuf"]     = " common lzhuf "
+    allowed["archive"]   = " common platform archive "
+    allowed["progress"]  = " common platform progress "
+    allowed["extract"]   = " common platform lzhuf archive progress extract "
+    allowed["resources"] = " resources "
+  }
+  {
+    file = substr($0, 1, index($0, ":") - 1)
+    dir = substr(file, length(src) + 1); sub(/\/.*/, "", dir)
+    match($0, /#include[[:space:]]+"[^\/"]+\//)
+    target = substr($0, RSTART, RLENGTH); sub(/.*"/, "", target); sub(/\/$/, "", target)
+    if ((dir in allowed) && index(allowed[dir], " " target " ") == 0) {
+      print "layering: " file " includes from " target "/, which " dir "/ may not use"
+      bad = 1
+    }
+  }
+  END { exit bad }' || status=1
 # Operating-system headers only under platform/.
 if grep -rnE '#include[[:space:]]*<(windows|winbase|winuser|unistd|fcntl|sys/[a-z_]+)\.h>' \
      "$src" --include='*.cpp' --include='*.h' | grep -v "^$src/platform/"; then
