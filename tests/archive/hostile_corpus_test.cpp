@@ -61,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusRow{"truncated_stream.bin",
                   {"FILE.DAT\t5000\t4000\t32\t36201.514537037\t0", "SETUP.INI\t100\t93\t32\t36201.514537037\t4000"}},
         CorpusRow{"unknown_tag.bin", {}}),
-    [](const ::testing::TestParamInfo<CorpusRow>& info) {
-      std::string name = info.param.file;
+    [](const ::testing::TestParamInfo<CorpusRow>& corpusCase) {
+      std::string name = corpusCase.param.file;
       return name.substr(0, name.find('.'));
     });
 
