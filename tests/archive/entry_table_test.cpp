@@ -105,7 +105,8 @@ TEST(EntryLineTest, DateIsRoundedToFifteenDigitsAfterRoundingToDouble) {
       {-1.5L, "-1.5"},
   };
   for (const Row& row : rows) {
-    const CatalogEntry entry{"F", 1, 2, 3, 4, row.date};
+    // As stored in the catalog: ten extended bytes.
+    const CatalogEntry entry{"F", 1, 2, 3, 4, DecodeExtended(EncodeExtended(row.date))};
     EXPECT_EQ(ExtractField(FormatEntryLine(entry), "\t", FieldDate), row.text);
   }
 }
