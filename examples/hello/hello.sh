@@ -1,17 +1,11 @@
 #!/bin/sh
-# The sample setup program of the POSIX installer: reports what it was given (its command
-# line, its folder, the files it finds there) on stdout and in hello-report.txt beside itself.
+# The sample setup program of the POSIX installer: writes what it was given (its command
+# line, its folder, the files it finds there) to hello-report.txt beside itself.
 dir=$(cd "$(dirname "$0")" && pwd)
 {
-  echo "Hello from the installed program."
-  echo
-  echo "Command line:"
-  echo "  $0 $*"
-  echo
-  echo "My folder:"
-  echo "  $dir/"
-  echo
-  echo "Files I find there:"
+  printf '%s\n\n' "Hello from the installed program."
+  printf 'Command line:\n  %s\n\n' "$0 $*"
+  printf 'My folder:\n  %s/\n\n' "$dir"
+  printf 'Files I find there:\n'
   (cd "$dir" && find . -mindepth 1 | sort | sed 's|^\./|  |')
-} > "$dir/hello-report.txt"
-cat "$dir/hello-report.txt"
+} >"$dir/hello-report.txt"
