@@ -84,7 +84,7 @@ fs::path EntryPathBelow(const fs::path& destination, const std::string& utf8Name
   flush();
   // The Name's rule refuses ".." and drive prefixes; this is the second line of defence.
   const fs::path relative = path.lexically_normal().lexically_relative(destination.lexically_normal());
-  if (relative.empty() || *relative.begin() == "..") return {};
+  if (relative.empty() || relative == "." || *relative.begin() == "..") return {};  // also the folder itself
   return path;
 }
 
