@@ -108,6 +108,9 @@ echo secret >unreadable.txt && chmod 000 unreadable.txt
 if ! cat unreadable.txt >/dev/null 2>&1; then
   expect_failure 1 "cannot open" "unreadable file" -- "$lzsfx" create -q -o bad/x --stub "$stub" unreadable.txt
 fi
+mkdir huge && truncate -s 2G huge/sparse.bin
+expect_failure 1 "2 GiB" "a file of 2 GiB" -- "$lzsfx" create -q -o bad/x --stub "$stub" huge
+rm -rf huge
 [ -z "$(ls bad)" ] || fail "a failed build left files behind: $(ls bad)"
 [ -z "$(leftovers .)" ] || fail "temporary files left behind: $(leftovers .)"
 expect_failure 2 "required" "create without -o" -- "$lzsfx" create tree
