@@ -49,6 +49,7 @@ std::unique_ptr<std::uint8_t[]> ObtainBytes(std::size_t size) {
 struct BitReservoir {
   std::uint64_t bits;
   unsigned count;
+  bool input_exhausted;  // a refill found the input dry; stays set for the stream
 };
 
 // The stream format's bit reader holds at most 15 unread bits in a 16-bit word and loads
@@ -101,7 +102,6 @@ class StreamDecoder {
   const std::uint16_t input_size_;
   std::uint16_t input_pos_ = 0;   // index of the next buffered input byte
   std::uint16_t input_fill_ = 0;  // valid bytes in input_: what the input hook reported last
-  bool input_exhausted_ = false;  // a refill found the input dry; stays set for the stream
   std::uint8_t* const output_;
   const std::uint16_t output_size_;
   std::size_t output_pending_ = 0;
@@ -116,7 +116,7 @@ BitReservoir StreamDecoder::Refill(BitReservoir reservoir) {
     // A hook that reports more than it was asked for must not make us read past the buffer.
     if (input_fill_ > input_size_) input_fill_ = input_size_;
     if (input_fill_ == 0) {
-      input_exhausted_ = true;
+      reservoir.input_exhausted = true;
       reservoir.count += 8;
       return reservoir;
     }
@@ -136,7 +136,8 @@ void StreamDecoder::Run() {
   std::uint8_t* const output = output_;
   const std::size_t output_size = output_size_;
   std::size_t pending = 0;
-  BitReservoir in{0, 0};
+  BitReservoir in{0, 0, false};
+  std::uint16_t path[SymbolCount];  // nodes a code passes; a tree of 314 leaves is at most 313 deep
 
   const auto read_bit = [&]() -> unsigned {
     if (in.count < 8) in = Refill(in);
@@ -158,15 +159,30 @@ void StreamDecoder::Run() {
 
   try {
     for (;;) {
-      // The symbol: one tree step per bit. A bit that leaves nothing but zeros after the
-      // input has run dry is refused, even when it completes a code.
+      // The symbol: one tree step per bit, from the root's first child. While the input
+      // delivers, no bit needs checking; once a refill has found it dry, a bit that leaves
+      // nothing but zeros is refused, even when it completes a code.
       unsigned x = model.FirstChildOfRoot();
-      do {
-        x = model.Child(x + read_bit());
-        if (input_exhausted_ && FormatBitsAreZero(in)) Raise<ECompress>("");
-      } while (x < LeafBase);
+      unsigned depth = 0;
+      while (!in.input_exhausted && x < LeafBase) {
+        if (in.count < 8) {
+          in = Refill(in);
+          if (in.input_exhausted) break;
+        }
+        const unsigned node = x + static_cast<unsigned>(in.bits >> 63);
+        in.bits <<= 1;
+        --in.count;
+        path[depth++] = static_cast<std::uint16_t>(node);
+        x = model.Child(node);
+      }
+      while (x < LeafBase) {
+        const unsigned node = x + read_bit();
+        if (FormatBitsAreZero(in)) Raise<ECompress>("");
+        path[depth++] = static_cast<std::uint16_t>(node);
+        x = model.Child(node);
+      }
       const unsigned symbol = x - LeafBase;
-      model.Update(symbol);
+      model.UpdateAlongPath(symbol, path, depth);
 
       if (symbol < LiteralCount) {
         put_byte(static_cast<std::uint8_t>(symbol));
@@ -195,7 +211,7 @@ void StreamDecoder::Run() {
           for (unsigned k = 0; k < length; ++k) put_byte(ring[(from + k) & RingMask]);
         }
       }
-      if (input_exhausted_ && FormatBitsAreEndBit(in)) break;
+      if (in.input_exhausted && FormatBitsAreEndBit(in)) break;
     }
   } catch (const Exception&) {
     // ECompress ends most streams; a failure raised by a hook ends the stream the same way.

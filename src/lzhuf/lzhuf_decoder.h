@@ -24,7 +24,8 @@
 //
 // Memory per stream, allocated when DecodeStream starts and released when it returns:
 // the 4096-byte window, the model tables (4392 bytes) and the two buffers of the sizes in
-// force (1024 bytes each by default; 4096 each during extraction): 16584 bytes then.
+// force: 10536 bytes with the default 1024-byte buffers, 16680 with the 4096-byte buffers
+// of extraction, plus about 700 bytes of stack.
 //
 // All decoder state is process-wide; DecodeStream is not re-entrant and must not be
 // started from inside a hook.

@@ -20,7 +20,8 @@ constexpr std::size_t PendingLimit = 2 * BlockSize;  // bytes held back before a
 constexpr std::size_t HistorySize = RingSize;        // bytes kept before the parse position
 constexpr std::size_t BufferSize = HistorySize + PendingLimit;
 constexpr unsigned HashBits = 13;                    // 8192 hash chains of 3-byte prefixes
-constexpr unsigned MaxChainSteps = 96;               // candidates tried per position
+constexpr unsigned MaxChainSteps = 512;              // candidates tried per position
+constexpr unsigned MaxMatchesPerByte = 16;           // longest matches kept per position
 
 // One parse step: a literal (length 1) or a match of length bytes, distance bytes back
 // (the stream's position is distance - 1).
@@ -98,6 +99,9 @@ class LzhufEncoder::Impl {
   std::uint32_t Hash(std::size_t index) const;
 
   void ParseBlock(std::size_t count);  // fills steps_ for the count bytes at cursor_
+  void FindBlockMatches(std::size_t count);
+  void SymbolPrices(const AdaptiveModel& model, std::array<std::uint32_t, SymbolCount>& prices) const;
+  void ShortestPath(std::size_t count, const std::array<std::uint32_t, SymbolCount>& prices);
   void EmitStep(const Step& step, std::size_t index);
   void EmitSteps(std::size_t first, std::size_t last);
   void EmitBlock(std::size_t count);
@@ -117,7 +121,8 @@ class LzhufEncoder::Impl {
 
   std::vector<std::uint32_t> price_;   // bits to reach each byte of the block
   std::vector<Step> arrival_;          // the step that reaches it that cheaply
-  std::vector<Step> longest_;          // the longest match found at each byte
+  std::vector<Step> block_matches_;    // the matches found at each byte of the block, by length
+  std::vector<std::uint32_t> match_begin_;  // where each byte's matches begin in block_matches_
   std::vector<Step> steps_;            // the parse of the block
   std::vector<std::size_t> step_index_;  // buffer index at which each step starts
 
@@ -135,7 +140,7 @@ LzhufEncoder::Impl::Impl(Sink sink)
       previous_(RingSize, 0),
       price_(BufferSize + 1),
       arrival_(BufferSize + 1),
-      longest_(BufferSize + 1) {
+      match_begin_(BufferSize + 1) {
   // The decoder's window starts with blanks before its write position; matches may use
   // them. The zero bytes behind the write position are never referenced.
   std::memset(buffer_.data(), InitialRingByte, InitialRingPos);
@@ -187,38 +192,50 @@ unsigned LzhufEncoder::Impl::FindMatches(std::size_t index, std::size_t limit,
   return found;
 }
 
-void LzhufEncoder::Impl::ParseBlock(std::size_t count) {
-  std::array<std::uint8_t, SymbolCount> code_lengths;
-  model_.CodeLengths(code_lengths);
+void LzhufEncoder::Impl::FindBlockMatches(std::size_t count) {
+  std::array<Step, MaxMatch> matches;
+  match_begin_.resize(count + 1);
+  block_matches_.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    match_begin_[i] = static_cast<std::uint32_t>(block_matches_.size());
+    const unsigned found = FindMatches(cursor_ + i, std::min<std::size_t>(MaxMatch, count - i), matches);
+    const unsigned kept = std::min(found, MaxMatchesPerByte);
+    block_matches_.insert(block_matches_.end(), matches.begin() + (found - kept), matches.begin() + found);
+  }
+  match_begin_[count] = static_cast<std::uint32_t>(block_matches_.size());
+}
+
+void LzhufEncoder::Impl::SymbolPrices(const AdaptiveModel& model, std::array<std::uint32_t, SymbolCount>& prices) const {
+  std::array<std::uint8_t, SymbolCount> lengths;
+  model.CodeLengths(lengths);
+  std::copy(lengths.begin(), lengths.end(), prices.begin());
+}
+
+void LzhufEncoder::Impl::ShortestPath(std::size_t count, const std::array<std::uint32_t, SymbolCount>& prices) {
   constexpr std::uint32_t unreached = std::numeric_limits<std::uint32_t>::max();
   std::fill(price_.begin(), price_.begin() + count + 1, unreached);
   price_[0] = 0;
-
-  std::array<Step, MaxMatch> matches;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t index = cursor_ + i;
     const std::uint32_t here = price_[i];
-    const std::uint32_t literal = here + code_lengths[buffer_[index]];
+    const std::uint32_t literal = here + prices[buffer_[cursor_ + i]];
     if (literal < price_[i + 1]) {
       price_[i + 1] = literal;
       arrival_[i + 1] = Literal;
     }
-    const unsigned found = FindMatches(index, std::min<std::size_t>(MaxMatch, count - i), matches);
-    longest_[i] = found > 0 ? matches[found - 1] : Literal;
     // Each length is priced with the shortest distance that reaches it.
     unsigned length = MinMatch;
-    for (unsigned m = 0; m < found; ++m) {
-      const std::uint32_t with_position = here + PositionBits(matches[m].distance - 1u);
-      for (; length <= matches[m].length; ++length) {
-        const std::uint32_t price = with_position + code_lengths[MatchSymbol(length)];
+    for (std::uint32_t m = match_begin_[i]; m < match_begin_[i + 1]; ++m) {
+      const Step match = block_matches_[m];
+      const std::uint32_t with_position = here + PositionBits(match.distance - 1u);
+      for (; length <= match.length; ++length) {
+        const std::uint32_t price = with_position + prices[MatchSymbol(length)];
         if (price < price_[i + length]) {
           price_[i + length] = price;
-          arrival_[i + length] = {static_cast<std::uint16_t>(length), matches[m].distance};
+          arrival_[i + length] = {static_cast<std::uint16_t>(length), match.distance};
         }
       }
     }
   }
-
   steps_.clear();
   for (std::size_t i = count; i > 0; i -= arrival_[i].length) steps_.push_back(arrival_[i]);
   std::reverse(steps_.begin(), steps_.end());
@@ -228,6 +245,13 @@ void LzhufEncoder::Impl::ParseBlock(std::size_t count) {
     step_index_[k] = index;
     index += steps_[k].length;
   }
+}
+
+void LzhufEncoder::Impl::ParseBlock(std::size_t count) {
+  FindBlockMatches(count);
+  std::array<std::uint32_t, SymbolCount> prices;
+  SymbolPrices(model_, prices);
+  ShortestPath(count, prices);
 }
 
 void LzhufEncoder::Impl::EmitStep(const Step& step, std::size_t index) {
@@ -353,7 +377,8 @@ bool LzhufEncoder::Impl::TryEndings(std::size_t first) {
     } else {
       std::size_t run = 0;
       while (k + run < last && steps_[k + run].length == 1) ++run;
-      const Step longest = longest_[step_index_[k] - cursor_];
+      const std::size_t at = step_index_[k] - cursor_;
+      const Step longest = match_begin_[at] < match_begin_[at + 1] ? block_matches_[match_begin_[at + 1] - 1] : Literal;
       for (unsigned length = MinMatch; length <= std::min<std::size_t>(longest.length, run); ++length) {
         variant = {match(length, longest.distance)};
         if (try_variant(k, length)) return true;

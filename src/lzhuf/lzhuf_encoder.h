@@ -3,13 +3,14 @@
 //
 // Streaming: Write may be called any number of times with any amounts, Finish once at the
 // end; the compressed bytes go to the sink as they are ready (and all of them by the time
-// Finish returns). Memory is bounded by the window and the parser, not by the input: about
-// 120 KiB (input buffer of 4096 history + 2 x 4096 pending bytes, the hash chains of the
-// match finder, the parser's per-byte arrays for 8192 bytes and the model), allocated once.
+// Finish returns). Memory is bounded by the window and the parser, not by the input:
+// about 300 KiB, at most 750 KiB (input buffer of 4096 history + 8192 pending bytes, hash
+// chains of 8192 heads and 4096 links, per-byte parser arrays for 12289 bytes, up to 16
+// matches per byte of a block, the model and one block's compressed bytes).
 //
 // Parsing: the input is parsed in blocks of 4096 bytes by a shortest-path search over all
-// literal and match choices, priced with the adaptive code's lengths at the start of the
-// block and the position code's lengths. Matches are 3 to 60 bytes and reach up to 4096
+// literal and match choices (up to 512 candidates per byte from the hash chains), priced
+// with the adaptive code's lengths at the start of the block and the position code's. Matches are 3 to 60 bytes and reach up to 4096
 // bytes back, into the initial window's blanks too but never into its 60 zero bytes.
 //
 // The end of a stream is one 1 bit after the last code, then 0 bits up to the byte

@@ -104,6 +104,11 @@ class AdaptiveModel {
   // and moving a node behind the run of nodes that shared its former frequency.
   inline void Update(unsigned symbol);
 
+  // Update for a symbol whose code was just read: path holds the nodes below the root that
+  // the code passed, the symbol's leaf last. Until the first exchange the upward walk is
+  // that path backwards, so its loads do not wait on one another; the result is Update's.
+  inline void UpdateAlongPath(unsigned symbol, const std::uint16_t* path, unsigned depth);
+
   // Halves every leaf's frequency (rounding up) and rebuilds the internal nodes.
   void Rebuild();
 
@@ -138,6 +143,12 @@ class AdaptiveModel {
   bool EndBitCompletesCode() const { return child_[child_[RootNode] + 1] >= LeafBase; }
 
  private:
+  // Moves node x, whose frequency has just become `frequency`, to place l behind the run
+  // of nodes that shared its former frequency; the subtrees below them change places.
+  inline void Exchange(unsigned x, unsigned l, unsigned frequency);
+  // Adds 1 to node x and each node above it, moving nodes behind their runs as it goes.
+  inline void CountUpFrom(unsigned x);
+
   // The last node of the run x + 1, x + 2, ... whose frequency is below limit; the node at
   // x + 1 is known to be below it. Gallops, then bisects: runs of equal frequency are
   // usually short, but rare symbols sit in runs of a hundred nodes and more.
@@ -169,27 +180,53 @@ class AdaptiveModel {
 
 static_assert(sizeof(AdaptiveModel) == 4392, "the model tables are 4392 bytes");
 
-inline void AdaptiveModel::Update(unsigned symbol) {
-  if (frequency_[RootNode] == FrequencyLimit) Rebuild();
-  unsigned x = parent_[LeafBase + symbol];
+inline void AdaptiveModel::Exchange(unsigned x, unsigned l, unsigned frequency) {
+  frequency_[x] = frequency_[l];
+  frequency_[l] = static_cast<std::uint16_t>(frequency);
+  const unsigned i = child_[x];
+  const unsigned j = child_[l];
+  child_[l] = static_cast<std::uint16_t>(i);
+  parent_[i] = static_cast<std::uint16_t>(l);
+  if (i < LeafBase) parent_[i + 1] = static_cast<std::uint16_t>(l);
+  child_[x] = static_cast<std::uint16_t>(j);
+  parent_[j] = static_cast<std::uint16_t>(x);
+  if (j < LeafBase) parent_[j + 1] = static_cast<std::uint16_t>(x);
+}
+
+inline void AdaptiveModel::CountUpFrom(unsigned x) {
   do {
     const unsigned k = ++frequency_[x];
     if (frequency_[x + 1] < k) {
       const unsigned l = LastNodeBelow(x, k);
-      frequency_[x] = frequency_[l];
-      frequency_[l] = static_cast<std::uint16_t>(k);
-      const unsigned i = child_[x];
-      const unsigned j = child_[l];
-      child_[l] = static_cast<std::uint16_t>(i);
-      parent_[i] = static_cast<std::uint16_t>(l);
-      if (i < LeafBase) parent_[i + 1] = static_cast<std::uint16_t>(l);
-      child_[x] = static_cast<std::uint16_t>(j);
-      parent_[j] = static_cast<std::uint16_t>(x);
-      if (j < LeafBase) parent_[j + 1] = static_cast<std::uint16_t>(x);
+      Exchange(x, l, k);
       x = l;
     }
     x = parent_[x];
   } while (x != 0);  // Parent of the root is 0
+}
+
+inline void AdaptiveModel::Update(unsigned symbol) {
+  if (frequency_[RootNode] == FrequencyLimit) Rebuild();
+  CountUpFrom(parent_[LeafBase + symbol]);
+}
+
+inline void AdaptiveModel::UpdateAlongPath(unsigned symbol, const std::uint16_t* path, unsigned depth) {
+  if (frequency_[RootNode] == FrequencyLimit) {
+    Update(symbol);  // rebuilds first, which moves every node
+    return;
+  }
+  for (unsigned i = depth; i-- > 0;) {
+    const unsigned x = path[i];
+    const unsigned k = ++frequency_[x];
+    if (frequency_[x + 1] < k) {
+      // The first exchange moves subtrees: from here on, follow the parents.
+      const unsigned l = LastNodeBelow(x, k);
+      Exchange(x, l, k);
+      if (parent_[l] != 0) CountUpFrom(parent_[l]);
+      return;
+    }
+  }
+  ++frequency_[RootNode];  // the root never moves: the sentinel lies above any frequency
 }
 
 }  // namespace lzsfx::lzhuf
