@@ -69,14 +69,14 @@ std::optional<char32_t> NextCodePoint(std::string_view utf8, std::size_t& pos) {
   return c;
 }
 
-// The byte for a code point in a table's code page, if it has one.
-std::optional<char> ByteFor(const CodePageTable& table, char32_t c) {
+// The byte for a code point in a table's code page (ASCII alone without a table).
+std::optional<char> ByteFor(const CodePageTable* table, char32_t c) {
   if (c < 0x80) return static_cast<char>(c);
-  if (c == Undefined) return std::nullopt;
-  const auto* begin = std::begin(table.upperHalf);
-  const auto* end = std::end(table.upperHalf);
+  if (table == nullptr || c == Undefined || c > 0xFFFF) return std::nullopt;
+  const auto* begin = std::begin(table->upperHalf);
+  const auto* end = std::end(table->upperHalf);
   const auto* found = std::find(begin, end, static_cast<char16_t>(c));
-  if (c > 0xFFFF || found == end) return std::nullopt;
+  if (found == end) return std::nullopt;
   return static_cast<char>(0x80 + (found - begin));
 }
 
@@ -120,7 +120,7 @@ std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage) {
       AppendUtf8(out, *c);
       continue;
     }
-    const auto byte = table ? ByteFor(*table, *c) : (*c < 0x80 ? std::optional<char>(char(*c)) : std::nullopt);
+    const auto byte = ByteFor(table, *c);
     if (!byte) return std::nullopt;
     out += *byte;
   }
@@ -134,9 +134,13 @@ std::string Utf8ToCodePageBestFit(std::string_view utf8, int codePage) {
   out.reserve(utf8.size());
   for (std::size_t pos = 0; pos < utf8.size();) {
     const auto c = NextCodePoint(utf8, pos);
-    std::optional<char> byte;
-    if (c) byte = table ? ByteFor(*table, *c) : (*c < 0x80 ? std::optional<char>(char(*c)) : std::nullopt);
-    out += byte ? *byte : (c ? PlainLetterFor(*c) : ReplacementByte);
+    if (!c) {
+      out += ReplacementByte;
+    } else if (const auto byte = ByteFor(table, *c)) {
+      out += *byte;
+    } else {
+      out += PlainLetterFor(*c);
+    }
   }
   return out;
 }

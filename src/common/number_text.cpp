@@ -1,10 +1,9 @@
 #include "common/number_text.h"
 
 #include <charconv>
+#include <vector>
 #include <cmath>
 #include <limits>
-#include <optional>
-#include <system_error>
 
 #include "common/failure.h"
 #include "common/runtime_text.h"
@@ -46,35 +45,78 @@ std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
   return pos;
 }
 
-// The significant digits of a finite, non-zero value, exactly or (for the few extended
-// values that do not fit a double) to far more places than are ever kept, and the
-// exponent x of the first digit (d.ddd x 10^x).
+// The exact decimal digits of a finite, non-zero magnitude, and the exponent x of its
+// first digit (d.ddd x 10^x). The value is m x 2^e with a 64-bit m; it is written as the
+// integer m x 2^e, or m x 5^-e shifted by -e decimal places, in base-10^9 limbs. Exact
+// for every value, and small: the stub carries no general float formatter.
 struct DecimalDigits {
   std::string digits;
   int exponent;
 };
 
-DecimalDigits ExactDigits(long double magnitude) {
-  // A double's expansion ends within 767 significant digits, so this is exact for the
-  // values the catalog holds (its Dates are rounded to double).
-  constexpr int ExactDoublePrecision = 770;
-  constexpr int ExtendedPrecision = 80;
-  char buffer[ExactDoublePrecision + 32];
-  std::to_chars_result result;
-  const auto asDouble = static_cast<double>(magnitude);
-  if (static_cast<long double>(asDouble) == magnitude) {
-    result = std::to_chars(buffer, buffer + sizeof buffer, asDouble, std::chars_format::scientific,
-                           ExactDoublePrecision);
-  } else {
-    result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
-                           ExtendedPrecision);
+class BigDecimal {
+ public:
+  explicit BigDecimal(std::uint64_t value) {
+    do {
+      limbs_.push_back(static_cast<std::uint32_t>(value % LimbBase));
+      value /= LimbBase;
+    } while (value != 0);
   }
-  const std::string_view text(buffer, result.ptr - buffer);
-  const auto e = text.find('e');
-  DecimalDigits out;
-  out.digits += text[0];
-  if (e > 2) out.digits.append(text.substr(2, e - 2));
-  out.exponent = std::stoi(std::string(text.substr(e + 1)));
+
+  void Multiply(std::uint32_t factor) {  // factor < 2^30, so no limb product overflows
+    std::uint64_t carry = 0;
+    for (auto& limb : limbs_) {
+      const std::uint64_t product = std::uint64_t{limb} * factor + carry;
+      limb = static_cast<std::uint32_t>(product % LimbBase);
+      carry = product / LimbBase;
+    }
+    for (; carry != 0; carry /= LimbBase) limbs_.push_back(static_cast<std::uint32_t>(carry % LimbBase));
+  }
+
+  std::string Digits() const {
+    std::string text = std::to_string(limbs_.back());
+    for (auto limb = limbs_.rbegin() + 1; limb != limbs_.rend(); ++limb) {
+      const std::string part = std::to_string(*limb);
+      text.append(LimbDigits - part.size(), '0');
+      text += part;
+    }
+    return text;
+  }
+
+ private:
+  static constexpr std::uint32_t LimbBase = 1000000000;
+  static constexpr std::size_t LimbDigits = 9;
+  std::vector<std::uint32_t> limbs_;  // least significant first
+};
+
+DecimalDigits ExactDigits(long double magnitude) {
+  constexpr int SignificandBits = 64;
+  constexpr int PowerStep = 12;                       // 2^12 and 5^12 stay below 2^30
+  constexpr std::uint32_t PowerOfFiveStep = 244140625;  // 5^12
+  int binaryExponent = 0;
+  auto significand = static_cast<std::uint64_t>(std::ldexp(std::frexp(magnitude, &binaryExponent), SignificandBits));
+  binaryExponent -= SignificandBits;
+  while ((significand & 1) == 0) {
+    significand >>= 1;
+    ++binaryExponent;
+  }
+  BigDecimal number(significand);
+  int decimalShift = 0;
+  for (int left = binaryExponent; left > 0; left -= PowerStep) {
+    number.Multiply(std::uint32_t{1} << (left < PowerStep ? left : PowerStep));
+  }
+  for (int left = -binaryExponent; left > 0; left -= PowerStep) {
+    const int step = left < PowerStep ? left : PowerStep;
+    std::uint32_t factor = PowerOfFiveStep;
+    if (step < PowerStep) {
+      factor = 1;
+      for (int i = 0; i < step; ++i) factor *= 5;
+    }
+    number.Multiply(factor);
+    decimalShift -= step;
+  }
+  DecimalDigits out{number.Digits(), 0};
+  out.exponent = static_cast<int>(out.digits.size()) - 1 + decimalShift;
   return out;
 }
 
@@ -99,45 +141,62 @@ void RoundDigits(DecimalDigits& value, int count) {
   while (d.size() > 1 && d.back() == '0') d.pop_back();
 }
 
-// Text of the form [sign]digits[.digits][e[sign]digits] with at most 19 significant
-// digits and a small power of ten converts with one correctly rounded operation on
-// exact operands: the digits fit the 64-bit significand and 10^27 is exact in it. This
-// covers every text the system writes, and gives the same result on every run-time
-// library (some convert long double only to double precision).
-std::optional<long double> ConvertExactly(std::string_view plain) {
-  constexpr int MaxExactDigits = 19;
+// Converts checked text of the form [sign]digits[.digits][e[sign]digits]. Up to 19
+// significant digits with a power of ten within 10^27 take one correctly rounded
+// operation on exact operands (the digits fit the 64-bit significand and 10^27 is exact
+// in it); that covers every text the system writes. Longer texts keep 19 digits and
+// scale by a power of ten built by squaring: within a few units in the last place.
+// Gives infinity for a magnitude beyond the format.
+long double ConvertDecimal(std::string_view plain) {
+  constexpr int MaxSignificantDigits = 19;
   constexpr int MaxExactPowerOfTen = 27;
+  constexpr int MaxUsefulExponent = 6000;  // far beyond the format's range either way
   std::uint64_t significand = 0;
   int digits = 0;
-  int exponent = 0;
+  long exponent = 0;
   bool fraction = false;
   std::size_t pos = (plain[0] == '+' || plain[0] == '-') ? 1 : 0;
   for (; pos < plain.size() && plain[pos] != 'e'; ++pos) {
-    if (plain[pos] == '.') {
+    const char c = plain[pos];
+    if (c == '.') {
       fraction = true;
-      continue;
-    }
-    if (digits == 0 && plain[pos] == '0') {
+    } else if (digits == 0 && c == '0') {
       if (fraction) --exponent;
-      continue;
+    } else if (digits < MaxSignificantDigits) {
+      significand = significand * 10 + static_cast<std::uint64_t>(c - '0');
+      ++digits;
+      if (fraction) --exponent;
+    } else if (!fraction) {
+      ++exponent;  // a dropped integer digit still counts
     }
-    if (++digits > MaxExactDigits) return std::nullopt;
-    significand = significand * 10 + static_cast<std::uint64_t>(plain[pos] - '0');
-    if (fraction) --exponent;
   }
   if (pos < plain.size()) {
-    int written = 0;
-    const char* start = plain.data() + pos + 1 + (plain[pos + 1] == '+' ? 1 : 0);
-    const auto result = std::from_chars(start, plain.data() + plain.size(), written);
-    if (result.ec != std::errc() || written > 9999 || written < -9999) return std::nullopt;
-    exponent += written;
+    long written = 0;
+    const bool negative = plain[pos + 1] == '-';
+    for (pos += (plain[pos + 1] == '+' || negative) ? 2 : 1; pos < plain.size(); ++pos) {
+      if (written < MaxUsefulExponent * 10) written = written * 10 + (plain[pos] - '0');
+    }
+    exponent += negative ? -written : written;
   }
   long double value = static_cast<long double>(significand);
-  if (significand != 0) {
-    if (exponent > MaxExactPowerOfTen || exponent < -MaxExactPowerOfTen) return std::nullopt;
-    long double power = 1;
-    for (int i = 0; i < (exponent < 0 ? -exponent : exponent); ++i) power *= 10;
-    value = exponent < 0 ? value / power : value * power;
+  if (significand != 0 && exponent != 0) {
+    if (exponent > MaxUsefulExponent) {
+      value = std::numeric_limits<long double>::infinity();
+    } else if (exponent < -MaxUsefulExponent) {
+      value = 0;
+    } else {
+      const long magnitude = exponent < 0 ? -exponent : exponent;
+      long double power = 1;
+      if (magnitude <= MaxExactPowerOfTen) {
+        for (long i = 0; i < magnitude; ++i) power *= 10;
+      } else {
+        long double square = 10;
+        for (long bits = magnitude; bits != 0; bits >>= 1, square *= square) {
+          if (bits & 1) power *= square;
+        }
+      }
+      value = exponent < 0 ? value / power : value * power;
+    }
   }
   return plain[0] == '-' ? -value : value;
 }
@@ -216,45 +275,28 @@ std::string FormatGeneral(long double value) {
 }
 
 long double ParseFloatText(std::string_view text) {
-  // Rewritten with '.' for the conversion, which knows no locale.
+  // Checked against the grammar and rewritten with '.' for ConvertDecimal.
   std::string plain;
   std::size_t pos = SkipBlanks(text, 0);
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) plain += text[pos++];
   int mantissaDigits = 0;
-  int integerDigits = 0;  // significant digits before the separator
-  for (; pos < text.size() && IsDigit(text[pos]); ++pos, ++mantissaDigits) {
-    if (integerDigits > 0 || text[pos] != '0') ++integerDigits;
-    plain += text[pos];
-  }
+  for (; pos < text.size() && IsDigit(text[pos]); ++pos, ++mantissaDigits) plain += text[pos];
   if (pos < text.size() && text[pos] == decimalSeparator) {
     plain += '.';
     for (++pos; pos < text.size() && IsDigit(text[pos]); ++pos, ++mantissaDigits) plain += text[pos];
   }
   if (mantissaDigits == 0) RaiseInvalidFloat(text);
-  bool negativeExponent = false;
   if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
     plain += 'e';
     ++pos;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-      negativeExponent = text[pos] == '-';
-      plain += text[pos++];
-    }
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) plain += text[pos++];
     if (pos == text.size() || !IsDigit(text[pos])) RaiseInvalidFloat(text);
     while (pos < text.size() && IsDigit(text[pos])) plain += text[pos++];
   }
   if (SkipBlanks(text, pos) != text.size()) RaiseInvalidFloat(text);
 
-  if (const auto exact = ConvertExactly(plain)) return *exact;
-
-  const char* first = plain.data() + (plain[0] == '+' ? 1 : 0);
-  long double value = 0;
-  const auto result = std::from_chars(first, plain.data() + plain.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Too small for the format reads as zero; too large is an overflow.
-    if (negativeExponent || integerDigits == 0) return plain[0] == '-' ? -0.0L : 0.0L;
-    RaiseInvalidFloat(text);
-  }
-  if (result.ec != std::errc() || result.ptr != plain.data() + plain.size()) RaiseInvalidFloat(text);
+  const long double value = ConvertDecimal(plain);
+  if (std::isinf(value)) RaiseInvalidFloat(text);  // overflow
   return value;
 }
 

@@ -115,8 +115,27 @@ TEST(ParseFloatText, AcceptsItsGrammar) {
   for (const auto& row : rows) EXPECT_EQ(ParseFloatText(row.text), row.value) << row.text;
 }
 
+TEST(ParseFloatText, LongTextsAndLargePowersComeClose) {
+  const struct {
+    const char* text;
+    long double value;
+  } rows[] = {
+      {"36201.5145370370370370370370", 36201.514537037037037037037L},
+      {"123456789012345678901234567890", 1.2345678901234567890123456789e29L},
+      {"0.000000000000000000000000000000000000001234", 1.234e-39L},
+      {"2.5e-300", 2.5e-300L},
+      {"1.18e4932", 1.18e4932L},
+  };
+  for (const auto& row : rows) {
+    const long double parsed = ParseFloatText(row.text);
+    EXPECT_NEAR(static_cast<double>(parsed / row.value), 1.0, 1e-17) << row.text;
+  }
+}
+
 TEST(ParseFloatText, RejectsOtherTextAndOverflow) {
-  const char* const rows[] = {"", "  ", ".", "e5", "1e", "1e+", "1,5", "1.5x", "- 1", "NAN", "INF", "1e99999"};
+  const char* const rows[] = {"",    "  ",  ".",      "e5",     "1e",          "1e+",
+                              "1,5", "1.5x", "- 1",   "NAN",    "INF",         "1e99999",
+                              "1e4933", "0.0001e5000", "1e99999999999999999999"};
   for (const char* text : rows) {
     const std::string expected = FormatRuntimeText(RuntimeTextId::InvalidFloat, text);
     EXPECT_EQ(ConvertErrorMessage([](std::string_view t) { ParseFloatText(t); }, text), expected) << text;
