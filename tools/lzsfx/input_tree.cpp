@@ -16,15 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Windows compares file names without letter case; two Names that differ only in case
-// would land on the same file there.
-std::string FoldCase(std::string name) {
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return name;
-}
-
 void Fail(const fs::path& path, const std::string& problem) {
   throw ToolError(Utf8FromPath(path) + ": " + problem);
 }
@@ -121,7 +112,7 @@ class Collector {
   }
 
   void Insert(InputItem item) {
-    const std::string key = FoldCase(item.name);
+    const std::string key = FoldCase(item.name);  // two Names differing only in case meet on Windows
     const auto [it, inserted] = items_.emplace(key, item);
     if (!inserted) {
       throw ToolError("two inputs are stored under the same name " + item.displayName + ": " +
@@ -134,6 +125,13 @@ class Collector {
 };
 
 }  // namespace
+
+std::string FoldCase(std::string name) {
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name;
+}
 
 std::string StoredName(const std::string& utf8Name, int codePage) {
   std::string portable = utf8Name;

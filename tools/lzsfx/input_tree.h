@@ -36,4 +36,8 @@ std::vector<InputItem> CollectInputs(const std::vector<std::string>& inputs, int
 // accepts it; throws ToolError naming the problem otherwise.
 std::string StoredName(const std::string& utf8Name, int codePage);
 
+// A Name as Windows compares it: ASCII letters without case (what the file systems of the
+// stub's users do for the names that matter here).
+std::string FoldCase(std::string name);
+
 }  // namespace lzsfx::tool

@@ -51,12 +51,6 @@ std::string ConfigurationValue(const std::string& key, const std::string& utf8, 
   return *value;
 }
 
-std::string FoldCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-  return text;
-}
-
 // The executable must be one of the stored files (compared as Windows compares names).
 void CheckExecutableIsStored(const std::string& executable, const std::vector<InputItem>& items,
                              const BuildOptions& options) {
