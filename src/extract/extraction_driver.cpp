@@ -81,7 +81,7 @@ std::string RunExtraction(ProgressDialog* window, const std::string& destination
   // The configuration entry lands directly in the destination under its file name, and is
   // read and deleted at that same path.
   const std::int32_t configIndex = count - 1;
-  const ExtractionOptions configOptions{false, true, false, false};
+  constexpr ExtractionOptions configOptions{.UseDirs = false, .OverWrite = true, .Attributes = false, .FileDate = false};
   const std::string configPath = ExtractEntry(configIndex, destination, configOptions);
   Configuration configuration = ReadConfiguration(configPath, destination);
   platform::RemoveFile(configPath);
