@@ -4,8 +4,8 @@
 #      from it, which records its command line (placeholders expanded) and the dates and
 #      attributes it finds;
 #   2. the overwrite question is answered No with xdotool;
-#   3. an archive offset text that does not convert ends in the failure report, whose
-#      text the probe reads from the box before it closes it.
+#   3. an archive offset text that does not convert ends in the failure report, with the
+#      progress window still up behind it; the probe reads the box's text and closes it.
 # Usage: wine_run_test.sh WINE_RUN STUB_EXE FIXTURE_EXE PROBE_EXE
 # Exit 77 (skipped) without a display or xdotool.
 set -u
@@ -99,6 +99,8 @@ build bad-offset
 "$wine_run" "$work/bad-offset.exe" &
 stub_pid=$!
 timeout 60 xdotool search --sync --name "^Chyba aplikace$" >/dev/null || fail "no window captioned Chyba aplikace"
+# The progress window stays up behind the report.
+xdotool search --onlyvisible --name "^Setup" >/dev/null || fail "the progress window is gone behind the report"
 "$wine_run" "$probe" readbox "Chyba aplikace" "$(winpath "$work/report.txt")" || fail "the failure report could not be read"
 wait $stub_pid
 status=$?
