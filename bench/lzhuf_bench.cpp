@@ -28,7 +28,7 @@ std::vector<std::uint8_t> sink;
 
 void ReadSource(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported) {
   const std::size_t taken = std::min<std::size_t>(count, source.size() - source_read);
-  std::memcpy(buffer, source.data() + source_read, taken);
+  if (taken > 0) std::memcpy(buffer, source.data() + source_read, taken);
   source_read += taken;
   reported = static_cast<std::uint16_t>(taken);
 }

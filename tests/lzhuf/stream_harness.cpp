@@ -29,7 +29,7 @@ void ScriptedInput(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& rep
   if (s.script.deliver_again_after_dry && !s.reported_dry && s.read >= s.script.dry_after) taken = 0;
   if (s.reported_dry && !s.script.deliver_again_after_dry) taken = 0;
   if (taken == 0) s.reported_dry = true;
-  std::memcpy(buffer, s.stream.data() + s.read, taken);
+  if (taken > 0) std::memcpy(buffer, s.stream.data() + s.read, taken);
   s.read += taken;
   reported = static_cast<std::uint16_t>(taken);
   s.trace.calls.push_back({'I', count, reported});
