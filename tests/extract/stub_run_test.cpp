@@ -424,6 +424,7 @@ TEST_F(StubRun, CancelStopsInsideALargeEntry) {
   }});
   if (sizeWhenCancelled >= LargeSize) GTEST_SKIP() << "the entry was complete before the cancel";
   EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(result.boxes.empty()) << "a cancel ends quietly";
   EXPECT_TRUE(result.launches.empty());
   EXPECT_LT(fs::file_size(tmp() / "LARGE.BIN"), LargeSize);
   EXPECT_FALSE(fs::exists(tmp() / "AFTER.TXT"));
