@@ -5,6 +5,7 @@
 
 #include "archive/entry_name.h"
 #include "file_date.h"
+#include "interruption.h"
 #include "platform/files.h"
 
 namespace lzsfx::tool {
@@ -49,11 +50,18 @@ std::string WriteFileEntry(const Installer& installer, std::size_t index, const 
   {
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     if (!out) return "cannot create " + Utf8FromPath(target);
-    const EntryCheck check = DecodeEntry(installer, index, [&](std::span<const std::uint8_t> bytes) {
+    const auto write = [&](std::span<const std::uint8_t> bytes) {
+      ThrowIfInterrupted();
       out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
       if (!out) throw ToolError("cannot write " + Utf8FromPath(target) + " (is the disk full?)");
-    });
-    problem = check.problem;
+    };
+    try {
+      problem = DecodeEntry(installer, index, write).problem;
+    } catch (...) {
+      out.close();
+      fs::remove(target, error);  // an interrupted or failed write leaves nothing behind
+      throw;
+    }
     out.close();
     if (problem.empty() && !out) problem = "cannot write " + Utf8FromPath(target);
   }

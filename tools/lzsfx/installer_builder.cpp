@@ -9,6 +9,7 @@
 #include "common/code_page.h"
 #include "common/failure.h"
 #include "input_tree.h"
+#include "interruption.h"
 #include "progress_meter.h"
 #include "stream_codec.h"
 #include "stub_image.h"
@@ -102,6 +103,7 @@ std::uint64_t SpoolFile(const InputItem& item, std::fstream& spool, const fs::pa
   std::uint64_t total = 0;
   const ByteReader reader = [&](std::span<std::uint8_t> buffer) -> std::size_t {
     if (item.directory) return 0;
+    ThrowIfInterrupted();
     in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
     if (in.bad()) throw ToolError("cannot read " + Utf8FromPath(item.source));
     const auto got = static_cast<std::size_t>(in.gcount());
@@ -220,6 +222,7 @@ BuildSummary BuildInstaller(const BuildOptions& options) {
   std::vector<std::uint8_t> buffer(ReadChunk);
   for (std::uint64_t left = summary.compressedBytes; left > 0;) {
     const auto piece = static_cast<std::streamsize>(std::min<std::uint64_t>(left, buffer.size()));
+    ThrowIfInterrupted();
     spooled.read(reinterpret_cast<char*>(buffer.data()), piece);
     if (spooled.gcount() != piece) throw ToolError("cannot read back the temporary file " + Utf8FromPath(spool.Path()));
     writer.Write(std::span(buffer.data(), static_cast<std::size_t>(piece)));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "interruption.h"
 #include "lzsfx_commands.h"
 #include "tool_files.h"
 
@@ -70,6 +71,7 @@ int Dispatch(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CatchInterruptions();
   try {
     return Dispatch(argc, argv);
   } catch (const ToolError& e) {
