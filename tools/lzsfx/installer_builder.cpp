@@ -118,6 +118,102 @@ std::uint64_t SpoolFile(const InputItem& item, std::fstream& spool, const fs::pa
   return compressed;
 }
 
+
+struct FreshStub {
+  std::vector<std::uint8_t> bytes;
+  StubImage image;
+};
+
+// The stub: a fresh one, nothing appended, not signed.
+FreshStub ReadFreshStub(const fs::path& path) {
+  FreshStub stub{ReadWholeFile(path), {}};
+  try {
+    stub.image = InspectImage(MemoryByteSource(stub.bytes));
+    CheckFreshStub(stub.image, stub.bytes.size());
+  } catch (const StubImageError& e) {
+    throw ToolError("stub " + Utf8FromPath(path) + ": " + e.what());
+  }
+  return stub;
+}
+
+// The configuration entry's text, every value checked.
+std::string CheckedConfiguration(const BuildOptions& options, const std::vector<InputItem>& items) {
+  std::string executable, parameters;
+  if (options.executable) {
+    std::string portable = *options.executable;
+    std::replace(portable.begin(), portable.end(), '/', '\\');
+    executable = ConfigurationValue("exec", portable, options.codePage);
+    if (!options.allowMissingExecutable) CheckExecutableIsStored(executable, items, options);
+  }
+  if (options.parameters) {
+    if (!options.executable) throw ToolError("--params needs --exec: the stub ignores Parameters without Executable");
+    parameters = ConfigurationValue("params", *options.parameters, options.codePage);
+  }
+  return MakeConfigurationText(options, executable, parameters);
+}
+
+struct SpooledArchive {
+  std::vector<ArchiveMember> files;
+  ArchiveMember configuration;
+  std::uint64_t bytes = 0;  // all streams, back to back in the spool
+};
+
+// Compresses every file once into the spool, in catalog order, then the configuration.
+SpooledArchive SpoolArchive(const std::vector<InputItem>& items, const std::string& configuration,
+                            std::uint64_t stubBytes, ScratchFile& spool, ProgressMeter& meter) {
+  SpooledArchive archive;
+  for (const InputItem& item : items) {
+    const std::uint64_t compressed = SpoolFile(item, spool.Stream(), spool.Path(), meter);
+    archive.files.push_back(ArchiveMember{item.name, static_cast<std::int64_t>(item.size),
+                                          static_cast<std::int64_t>(compressed),
+                                          static_cast<std::uint32_t>(item.attributes), item.date});
+    archive.bytes += compressed;
+    // Refused early, before the spool grows any further than the format allows.
+    if (stubBytes + archive.bytes >= static_cast<std::uint64_t>(MaxProgramFileSize)) {
+      throw ToolError("the installer would reach 2 GiB, more than the format holds");
+    }
+  }
+  std::size_t read = 0;
+  const ByteReader reader = [&](std::span<std::uint8_t> buffer) -> std::size_t {
+    const std::size_t count = std::min(buffer.size(), configuration.size() - read);
+    std::copy_n(configuration.data() + read, count, buffer.data());
+    read += count;
+    return count;
+  };
+  const std::uint64_t compressed = SpoolStream(reader, spool.Stream(), spool.Path());
+  archive.bytes += compressed;
+  archive.configuration = ArchiveMember{ConfigurationName, static_cast<std::int64_t>(configuration.size()),
+                                        static_cast<std::int64_t>(compressed), ConfigurationAttributes,
+                                        LatestDate(archive.files)};
+  return archive;
+}
+
+// Stub, catalog and spooled streams into the output; then the checksum over all of it.
+void WriteInstaller(AtomicOutput& output, const FreshStub& stub, const CatalogLayout& layout, ScratchFile& spool,
+                    std::uint64_t spooledBytes) {
+  InstallerWriter writer(output, stub.image.hasChecksum);
+  writer.Write(stub.bytes);
+  writer.Write(layout.Catalog);
+  std::fstream& spooled = spool.Stream();
+  spooled.flush();
+  spooled.seekg(0);
+  std::vector<std::uint8_t> buffer(ReadChunk);
+  for (std::uint64_t left = spooledBytes; left > 0;) {
+    const auto piece = static_cast<std::streamsize>(std::min<std::uint64_t>(left, buffer.size()));
+    ThrowIfInterrupted();
+    spooled.read(reinterpret_cast<char*>(buffer.data()), piece);
+    if (spooled.gcount() != piece) throw ToolError("cannot read back the temporary file " + Utf8FromPath(spool.Path()));
+    writer.Write(std::span(buffer.data(), static_cast<std::size_t>(piece)));
+    left -= static_cast<std::uint64_t>(piece);
+  }
+  if (stub.image.hasChecksum) {
+    const std::uint32_t checksum = writer.Checksum();
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(checksum), static_cast<std::uint8_t>(checksum >> 8),
+                                   static_cast<std::uint8_t>(checksum >> 16), static_cast<std::uint8_t>(checksum >> 24)};
+    output.WriteAt(stub.image.checksumPosition, bytes);
+  }
+}
+
 }  // namespace
 
 std::string MakeConfigurationText(const BuildOptions& options, const std::string& executable,
@@ -136,104 +232,39 @@ std::string MakeConfigurationText(const BuildOptions& options, const std::string
 
 BuildSummary BuildInstaller(const BuildOptions& options) {
   if (!IsSupportedCodePage(options.codePage)) throw ToolError("code page " + std::to_string(options.codePage) + " is not supported");
-
-  // The stub: a fresh one, nothing appended, not signed.
-  const fs::path& stubPath = options.stub;
-  std::vector<std::uint8_t> stub = ReadWholeFile(stubPath);
-  StubImage image;
-  try {
-    image = InspectImage(MemoryByteSource(stub));
-    CheckFreshStub(image, stub.size());
-  } catch (const StubImageError& e) {
-    throw ToolError("stub " + Utf8FromPath(stubPath) + ": " + e.what());
-  }
-
-  // Inputs and configuration, all checked before anything is written.
   if (options.inputs.empty()) throw ToolError("no INPUT files or folders given");
+  if (options.output.filename().empty()) throw ToolError("-o needs a file name");
+
+  // Everything that can be checked is checked before anything is written.
+  FreshStub stub = ReadFreshStub(options.stub);
   const std::vector<InputItem> items = CollectInputs(options.inputs, options.codePage);
-  std::string executable, parameters;
-  if (options.executable) {
-    std::string portable = *options.executable;
-    std::replace(portable.begin(), portable.end(), '/', '\\');
-    executable = ConfigurationValue("exec", portable, options.codePage);
-    if (!options.allowMissingExecutable) CheckExecutableIsStored(executable, items, options);
-  }
-  if (options.parameters) {
-    if (!options.executable) throw ToolError("--params needs --exec: the stub ignores Parameters without Executable");
-    parameters = ConfigurationValue("params", *options.parameters, options.codePage);
-  }
-  const std::string configuration = MakeConfigurationText(options, executable, parameters);
+  const std::string configuration = CheckedConfiguration(options, items);
 
   BuildSummary summary;
-  summary.stubBytes = stub.size();
+  summary.stubBytes = stub.bytes.size();
   summary.files = items.size();
   for (const InputItem& item : items) summary.originalBytes += item.size;
 
-  // Compress every file once into the spool, in catalog order.
-  fs::path outputPath = options.output;
-  if (outputPath.filename().empty()) throw ToolError("-o needs a file name");
-  ScratchFile spool(outputPath);
-  std::vector<ArchiveMember> members;
+  ScratchFile spool(options.output);
+  SpooledArchive archive;
   {
     ProgressMeter meter(!options.quiet, items.size(), summary.originalBytes);
-    for (const InputItem& item : items) {
-      const std::uint64_t compressed = SpoolFile(item, spool.Stream(), spool.Path(), meter);
-      members.push_back(ArchiveMember{item.name, static_cast<std::int64_t>(item.size),
-                                      static_cast<std::int64_t>(compressed),
-                                      static_cast<std::uint32_t>(item.attributes), item.date});
-      // Refused early, before the spool grows any further than the format allows.
-      summary.compressedBytes += compressed;
-      if (summary.stubBytes + summary.compressedBytes >= static_cast<std::uint64_t>(MaxProgramFileSize)) {
-        throw ToolError("the installer would reach 2 GiB, more than the format holds");
-      }
-    }
+    archive = SpoolArchive(items, configuration, summary.stubBytes, spool, meter);
   }
-  std::size_t configurationRead = 0;
-  const ByteReader configurationReader = [&](std::span<std::uint8_t> buffer) -> std::size_t {
-    const std::size_t count = std::min(buffer.size(), configuration.size() - configurationRead);
-    std::copy_n(configuration.data() + configurationRead, count, buffer.data());
-    configurationRead += count;
-    return count;
-  };
-  const std::uint64_t configurationCompressed = SpoolStream(configurationReader, spool.Stream(), spool.Path());
-  summary.compressedBytes += configurationCompressed;
-  ArchiveMember configurationMember{ConfigurationName, static_cast<std::int64_t>(configuration.size()),
-                                    static_cast<std::int64_t>(configurationCompressed),
-                                    ConfigurationAttributes, LatestDate(members)};
+  summary.compressedBytes = archive.bytes;
 
   // The catalog, with the exact sizes; it refuses a file that would reach 2 GiB.
   CatalogLayout layout;
   try {
-    layout = LayOutCatalog(members, configurationMember, static_cast<std::int64_t>(stub.size()));
+    layout = LayOutCatalog(archive.files, archive.configuration, static_cast<std::int64_t>(summary.stubBytes));
   } catch (const Exception& e) {
     throw ToolError(CodePageToUtf8(e.Message(), options.codePage));
   }
-  summary.archiveOffset = static_cast<std::int32_t>(stub.size());
-  PatchArchiveOffset(stub, image, static_cast<std::uint32_t>(stub.size()));
+  summary.archiveOffset = static_cast<std::int32_t>(summary.stubBytes);
+  PatchArchiveOffset(stub.bytes, stub.image, static_cast<std::uint32_t>(summary.archiveOffset));
 
-  // Stub, catalog, streams; then the checksum over all of it.
-  AtomicOutput output(outputPath, OutputKind::Program);
-  InstallerWriter writer(output, image.hasChecksum);
-  writer.Write(stub);
-  writer.Write(layout.Catalog);
-  std::fstream& spooled = spool.Stream();
-  spooled.flush();
-  spooled.seekg(0);
-  std::vector<std::uint8_t> buffer(ReadChunk);
-  for (std::uint64_t left = summary.compressedBytes; left > 0;) {
-    const auto piece = static_cast<std::streamsize>(std::min<std::uint64_t>(left, buffer.size()));
-    ThrowIfInterrupted();
-    spooled.read(reinterpret_cast<char*>(buffer.data()), piece);
-    if (spooled.gcount() != piece) throw ToolError("cannot read back the temporary file " + Utf8FromPath(spool.Path()));
-    writer.Write(std::span(buffer.data(), static_cast<std::size_t>(piece)));
-    left -= static_cast<std::uint64_t>(piece);
-  }
-  if (image.hasChecksum) {
-    const std::uint32_t checksum = writer.Checksum();
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(checksum), static_cast<std::uint8_t>(checksum >> 8),
-                                   static_cast<std::uint8_t>(checksum >> 16), static_cast<std::uint8_t>(checksum >> 24)};
-    output.WriteAt(image.checksumPosition, bytes);
-  }
+  AtomicOutput output(options.output, OutputKind::Program);
+  WriteInstaller(output, stub, layout, spool, archive.bytes);
   output.Commit();
   summary.totalBytes = static_cast<std::uint64_t>(layout.FileSize);
   return summary;
