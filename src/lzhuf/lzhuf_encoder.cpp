@@ -100,8 +100,8 @@ class LzhufEncoder::Impl {
 
   void ParseBlock(std::size_t count);  // fills steps_ for the count bytes at cursor_
   void FindBlockMatches(std::size_t count);
-  void SymbolPrices(const AdaptiveModel& model, std::array<std::uint32_t, SymbolCount>& prices) const;
-  void ShortestPath(std::size_t count, const std::array<std::uint32_t, SymbolCount>& prices);
+  // The cheapest parse of the block in bits, with each symbol priced at its current code length.
+  void ShortestPath(std::size_t count, const std::array<std::uint8_t, SymbolCount>& code_lengths);
   void EmitStep(const Step& step, std::size_t index);
   void EmitSteps(std::size_t first, std::size_t last);
   void EmitBlock(std::size_t count);
@@ -205,19 +205,13 @@ void LzhufEncoder::Impl::FindBlockMatches(std::size_t count) {
   match_begin_[count] = static_cast<std::uint32_t>(block_matches_.size());
 }
 
-void LzhufEncoder::Impl::SymbolPrices(const AdaptiveModel& model, std::array<std::uint32_t, SymbolCount>& prices) const {
-  std::array<std::uint8_t, SymbolCount> lengths;
-  model.CodeLengths(lengths);
-  std::copy(lengths.begin(), lengths.end(), prices.begin());
-}
-
-void LzhufEncoder::Impl::ShortestPath(std::size_t count, const std::array<std::uint32_t, SymbolCount>& prices) {
+void LzhufEncoder::Impl::ShortestPath(std::size_t count, const std::array<std::uint8_t, SymbolCount>& code_lengths) {
   constexpr std::uint32_t unreached = std::numeric_limits<std::uint32_t>::max();
   std::fill(price_.begin(), price_.begin() + count + 1, unreached);
   price_[0] = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t here = price_[i];
-    const std::uint32_t literal = here + prices[buffer_[cursor_ + i]];
+    const std::uint32_t literal = here + code_lengths[buffer_[cursor_ + i]];
     if (literal < price_[i + 1]) {
       price_[i + 1] = literal;
       arrival_[i + 1] = Literal;
@@ -228,7 +222,7 @@ void LzhufEncoder::Impl::ShortestPath(std::size_t count, const std::array<std::u
       const Step match = block_matches_[m];
       const std::uint32_t with_position = here + PositionBits(match.distance - 1u);
       for (; length <= match.length; ++length) {
-        const std::uint32_t price = with_position + prices[MatchSymbol(length)];
+        const std::uint32_t price = with_position + code_lengths[MatchSymbol(length)];
         if (price < price_[i + length]) {
           price_[i + length] = price;
           arrival_[i + length] = {static_cast<std::uint16_t>(length), match.distance};
@@ -249,9 +243,9 @@ void LzhufEncoder::Impl::ShortestPath(std::size_t count, const std::array<std::u
 
 void LzhufEncoder::Impl::ParseBlock(std::size_t count) {
   FindBlockMatches(count);
-  std::array<std::uint32_t, SymbolCount> prices;
-  SymbolPrices(model_, prices);
-  ShortestPath(count, prices);
+  std::array<std::uint8_t, SymbolCount> code_lengths;
+  model_.CodeLengths(code_lengths);
+  ShortestPath(count, code_lengths);
 }
 
 void LzhufEncoder::Impl::EmitStep(const Step& step, std::size_t index) {
