@@ -5,7 +5,8 @@
 //  - no byte beyond an entry's OriginalSize is written;
 //  - a damaged entry is an error: its partial file is removed and the exit code is 1;
 //  - existing files are kept (the entry is an error) unless overwriting is asked for.
-// Names keep their directories (whatever UseDirs says); dates and attributes are applied.
+// Names keep their directories (whatever UseDirs says); dates and the read-only attribute
+// are applied.
 // The configuration entry (the last) is not written: `lzsfx list` shows it.
 #pragma once
 
