@@ -334,6 +334,28 @@ TEST_F(StubRun, OverWriteReplacesReadOnlyFileSilently) {
   EXPECT_EQ(ReadText(tmp() / "B.TXT"), "new");
 }
 
+// Links planted at the targets are replaced, never written through.
+TEST_F(StubRun, LinksAtTargetsAreReplacedNotFollowed) {
+  const fs::path outside = work_ / "outside";
+  fs::create_directory(outside);
+  std::ofstream(outside / "B.TXT") << "outside";
+  fs::permissions(outside / "B.TXT", fs::perms::owner_read);
+  fs::create_symlink(outside / "A.TXT", tmp() / "A.TXT");  // dangling
+  fs::create_symlink(outside / "B.TXT", tmp() / "B.TXT");
+  Fixture fixture;
+  fixture.Files = {{"A.TXT", "alpha", ArchiveAttribute, Date1999}, {"B.TXT", "bravo", ReadOnlyArchive, Date1999}};
+  const RunResult result = Run(fixture);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(result.boxes.empty());
+  for (const char* name : {"A.TXT", "B.TXT"}) EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(tmp() / name))) << name;
+  EXPECT_EQ(ReadText(tmp() / "A.TXT"), "alpha");
+  EXPECT_EQ(ReadText(tmp() / "B.TXT"), "bravo");
+  EXPECT_FALSE(fs::exists(outside / "A.TXT"));
+  EXPECT_EQ(ReadText(outside / "B.TXT"), "outside");
+  EXPECT_TRUE(IsReadOnly(outside / "B.TXT"));
+  EXPECT_NE(ModificationTime(outside / "B.TXT"), UtcTime(1999, 2, 10, 12, 20, 56));
+}
+
 TEST_F(StubRun, LaunchesCommandWithExpandedPlaceholders) {
   Fixture fixture;
   fixture.Files = {{"BIN\\REC.SH", RecorderScript}};

@@ -180,6 +180,58 @@ TEST(PosixBoundaryTest, TempDirectoryFromTmpdir) {
   saved ? setenv("TMPDIR", previous.c_str(), 1) : unsetenv("TMPDIR");
 }
 
+namespace fs = std::filesystem;
+
+std::string ReadNative(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Links planted at a target: nothing that writes or changes a file goes through them.
+TEST(PosixLinkTest, LinksAreNeverFollowedToWriteOrChange) {
+  ScratchDirectory directory;
+  ASSERT_TRUE(directory.Created());
+  const fs::path outside = NativePath(directory / "outside");
+  fs::create_directory(outside);
+  std::ofstream(outside / "kept.txt") << "kept";
+  std::ofstream(outside / "locked.txt") << "locked";
+  fs::permissions(outside / "locked.txt", fs::perms::owner_read);
+  const auto keptTime = fs::last_write_time(outside / "kept.txt");
+
+  const struct {
+    const char* name;
+    const char* target;
+    bool countsAsFile;
+  } links[] = {
+      {"dangling", "missing.txt", true},
+      {"to a file", "kept.txt", true},
+      {"to a read-only file", "locked.txt", true},
+      {"to a directory", ".", false},
+  };
+  for (const auto& row : links) {
+    SCOPED_TRACE(row.name);
+    const std::string link = directory / "LINK.TXT";
+    fs::create_symlink(outside / row.target, NativePath(link));
+    EXPECT_EQ(FileExists(link), row.countsAsFile);
+    for (const FileHandle writer : {CreateForWriting(link), OpenForWriting(link)}) {
+      EXPECT_EQ(writer, InvalidFileHandle);
+      Close(writer);
+    }
+    EXPECT_FALSE(SetLastWriteDosTime(link, 0x2A2C6000));  // 2001-01-12 12:00:00
+    SetAttributes(link, 0);
+    SetAttributes(link, AttributeReadOnly);
+    EXPECT_TRUE(RemoveFile(link));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(NativePath(link)))) << "the link itself is deleted";
+
+    EXPECT_FALSE(fs::exists(outside / "missing.txt"));
+    EXPECT_EQ(ReadNative(outside / "kept.txt"), "kept");
+    EXPECT_EQ(fs::last_write_time(outside / "kept.txt"), keptTime);
+    EXPECT_NE(fs::status(outside / "kept.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(ReadNative(outside / "locked.txt"), "locked");
+    EXPECT_EQ(fs::status(outside / "locked.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+  }
+}
+
 class PosixHooksTest : public ::testing::Test {
  protected:
   void TearDown() override { testing::ResetAll(); }

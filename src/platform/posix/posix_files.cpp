@@ -3,6 +3,11 @@
 // permission, the POSIX form of the read-only attribute) can be neither opened for
 // writing nor deleted, whatever the caller's own rights (root included). The Win32
 // share modes have no POSIX counterpart and are not emulated.
+//
+// A symbolic link at a path is never followed by what writes or changes a file: it counts
+// as an existing file (unless it leads to a directory), is deleted itself, and is neither
+// opened for writing, re-dated nor given attributes, so a planted link cannot make the
+// extraction write or change anything outside its destination.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,13 +29,19 @@ constexpr mode_t AllWritePermissions = S_IWUSR | S_IWGRP | S_IWOTH;
 
 bool IsReadOnly(const struct stat& status) { return (status.st_mode & S_IWUSR) == 0; }
 
+bool IsLinkToDirectory(const std::string& posixPath) {
+  struct stat target;
+  return stat(posixPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+}
+
 enum class Access { Read, Write };
 
 // Refuses what the Win32 open refuses before the file is touched: a directory, and a
-// read-only file for writing.
+// read-only file for writing. A link is looked at itself when writing: open() refuses it.
 bool MayOpen(const std::string& posixPath, Access access) {
   struct stat status;
-  if (stat(posixPath.c_str(), &status) != 0) return true;  // open() reports what is missing
+  const int found = access == Access::Read ? stat(posixPath.c_str(), &status) : lstat(posixPath.c_str(), &status);
+  if (found != 0) return true;  // open() reports what is missing
   if (S_ISDIR(status.st_mode)) return false;
   return access == Access::Read || !IsReadOnly(status);
 }
@@ -38,6 +49,7 @@ bool MayOpen(const std::string& posixPath, Access access) {
 FileHandle Open(const std::string& path, int flags, Access access) {
   const std::string posixPath = ToPosixPath(path);
   if (!MayOpen(posixPath, access)) return InvalidFileHandle;
+  if (access == Access::Write) flags |= O_NOFOLLOW;
   int descriptor;
   do {
     descriptor = open(posixPath.c_str(), flags | O_CLOEXEC, NewFileMode);
@@ -132,31 +144,39 @@ std::uint32_t GetAttributes(const std::string& path) {
 
 // Only the read-only bit has a POSIX form. A directory keeps its permissions: on
 // Windows its read-only bit does not stop files being made in it, on POSIX it would.
+// A link keeps its target's permissions; fchmodat refuses a link that appears in the
+// meantime instead of changing what it leads to.
 bool SetAttributes(const std::string& path, std::uint32_t attributes) {
   const std::string posixPath = ToPosixPath(path);
   struct stat status;
-  if (stat(posixPath.c_str(), &status) != 0) return false;
-  if (S_ISDIR(status.st_mode)) return true;
+  if (lstat(posixPath.c_str(), &status) != 0) return false;
+  if (S_ISDIR(status.st_mode) || S_ISLNK(status.st_mode)) return true;
   const mode_t permissions = status.st_mode & 07777;
   const mode_t wanted = (attributes & AttributeReadOnly) ? permissions & ~AllWritePermissions
                                                          : permissions | S_IWUSR;
-  return wanted == permissions || chmod(posixPath.c_str(), wanted) == 0;
+  return wanted == permissions || fchmodat(AT_FDCWD, posixPath.c_str(), wanted, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool NewDirectory(const std::string& path) {
   return mkdir(ToPosixPath(path).c_str(), NewDirectoryMode) == 0;
 }
 
+// A link is deleted itself, whatever it leads to (links carry no permissions of their own).
 bool RemoveFile(const std::string& path) {
   const std::string posixPath = ToPosixPath(path);
   struct stat status;
-  if (stat(posixPath.c_str(), &status) != 0 || S_ISDIR(status.st_mode) || IsReadOnly(status)) return false;
+  if (lstat(posixPath.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return false;
+  if (S_ISREG(status.st_mode) && IsReadOnly(status)) return false;
   return unlink(posixPath.c_str()) == 0;
 }
 
+// A link counts as the file it is, also when it leads nowhere, as the search finds the
+// link's own entry; only a link to a directory counts as the directory.
 bool FileExists(const std::string& path) {
+  const std::string posixPath = ToPosixPath(path);
   struct stat status;
-  return stat(ToPosixPath(path).c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+  if (lstat(posixPath.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return false;
+  return !S_ISLNK(status.st_mode) || !IsLinkToDirectory(posixPath);
 }
 
 bool SetLastWriteDosTime(const std::string& path, std::uint32_t packedDateTime) {
@@ -164,7 +184,8 @@ bool SetLastWriteDosTime(const std::string& path, std::uint32_t packedDateTime) 
   if (!DecodeDosDateTime(packedDateTime, local)) return false;
   const time_t lastWrite = mktime(&local);
   if (lastWrite == static_cast<time_t>(-1)) return false;
-  // Opened for writing as the Win32 sequence does, so a read-only file keeps its time.
+  // Opened for writing as the Win32 sequence does, so a read-only file keeps its time
+  // (and, as every open for writing, not through a link).
   const FileHandle file = OpenForWriting(path);
   if (file == InvalidFileHandle) return false;
   const struct timespec times[2] = {{0, UTIME_OMIT}, {lastWrite, 0}};
