@@ -49,6 +49,7 @@ struct RunOptions {
   // Runs the stub under /usr/bin/time: a process forked from this large test process would
   // carry its resident size into the figure.
   bool measureMemory = false;
+  std::string programName = "setup-sfx";  // below the test's directory, in UTF-8
 };
 
 std::string Unescape(const std::string& text) {
@@ -156,7 +157,8 @@ class StubRun : public ::testing::Test {
   std::string CoreTmp() const { return CorePath(tmp()) + "\\"; }
 
   RunResult Run(const ByteBuffer& program, const RunOptions& options = {}) {
-    const fs::path sfx = work_ / "setup-sfx";
+    const fs::path sfx = work_ / options.programName;
+    fs::create_directories(sfx.parent_path());
     WriteWholeFile(sfx.string(), program);
     fs::permissions(sfx, fs::perms::owner_all);
     fs::remove(work_ / "boxes.log");
@@ -584,6 +586,19 @@ TEST_F(StubRun, ConfigurationNameWithDirectoryIsOneFile) {
   EXPECT_EQ(result.launches[0], CoreTmp() + "REC.SH " + CoreTmp() + "argv.txt");
   EXPECT_FALSE(fs::exists(tmp() / "SETUP.INI"));
   EXPECT_TRUE(fs::exists(tmp() / "CONF/SETUP.INI")) << "a file of the same name elsewhere stays";
+}
+
+// A program path that the code page cannot name is not read under a look-alike name.
+TEST_F(StubRun, ProgramPathWithoutAnsiFormIsNotRead) {
+  const ByteBuffer program = BuildSelfExtractor(HostStub(), PlainFiles());
+  fs::create_directory(work_ / "ct");
+  WriteWholeFile((work_ / "ct/setup-sfx").string(), program);  // the look-alike
+  const RunResult result = Run(program, {.programName = "\xC4\x8Dt/setup-sfx"});  // c with caron
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(result.launches.empty());
+  ASSERT_EQ(result.boxes.size(), 1u);
+  EXPECT_EQ(result.boxes[0].text, "This is not a valid archive");
+  EXPECT_TRUE(fs::is_empty(tmp()));
 }
 
 }  // namespace

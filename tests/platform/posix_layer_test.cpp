@@ -152,7 +152,7 @@ TEST(PosixBoundaryTest, PathsAndTextsChangeAtTheBoundary) {
   SetAnsiCodePage(Utf8CodePage);
   EXPECT_EQ(detail::ToPosixPath("\\a\\\xC4\x9B"), "/a/\xC4\x9B");
   SetAnsiCodePage(DefaultAnsiCodePage);
-  EXPECT_EQ(detail::ToWindowsPath("/a/\xC4\x9B"), "\\a\\e") << "best fit where 1252 has no byte";
+  EXPECT_EQ(detail::ToWindowsPath("/a/\xC4\x9B"), std::nullopt) << "no look-alike where 1252 has no byte";
 }
 
 TEST(PosixBoundaryTest, InitializeLocaleReadsTheEnvironment) {
@@ -175,6 +175,11 @@ TEST(PosixBoundaryTest, TempDirectoryFromTmpdir) {
   EXPECT_EQ(TempDirectory(), "\\var\\tmp\\");
   setenv("TMPDIR", "relative", 1);
   EXPECT_EQ(TempDirectory(), "\\tmp\\") << "only an absolute directory is taken";
+  setenv("TMPDIR", "/x/\xC4\x8Dt", 1);  // c with caron: no byte in 1252
+  EXPECT_EQ(TempDirectory(), "\\tmp\\") << "no look-alike \\x\\ct\\";
+  SetAnsiCodePage(1250);
+  EXPECT_EQ(TempDirectory(), "\\x\\\xE8t\\");
+  SetAnsiCodePage(DefaultAnsiCodePage);
   setenv("TMPDIR", ("/" + std::string(300, 'x')).c_str(), 1);
   EXPECT_EQ(TempDirectory(), "") << "does not fit the 260-byte buffer";
   saved ? setenv("TMPDIR", previous.c_str(), 1) : unsetenv("TMPDIR");

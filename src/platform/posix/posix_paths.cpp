@@ -18,10 +18,10 @@ std::string ToPosixPath(std::string_view windowsPath) {
   return path;
 }
 
-std::string ToWindowsPath(std::string_view posixPath) {
+std::optional<std::string> ToWindowsPath(std::string_view posixPath) {
   std::string path(posixPath);
   std::replace(path.begin(), path.end(), '/', '\\');
-  return Utf8ToAnsi(path);
+  return Utf8ToCodePage(path, AnsiCodePage());
 }
 
 std::string FitDirectoryBuffer(std::string text) {

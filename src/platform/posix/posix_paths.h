@@ -3,6 +3,7 @@
 // these conversions, and only through them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,9 +14,11 @@ namespace lzsfx::platform::detail {
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
 
-// A Windows-style path to the system's ('\' becomes '/') and back.
+// A Windows-style path to the system's ('\' becomes '/') and back. The way back is exact:
+// a path with a character that the code page cannot hold has no Windows form (a look-alike
+// would name another directory).
 std::string ToPosixPath(std::string_view windowsPath);
-std::string ToWindowsPath(std::string_view posixPath);
+std::optional<std::string> ToWindowsPath(std::string_view posixPath);
 
 // The longest text that a directory getter's 260-byte buffer holds; longer texts do not
 // fit and are reported as empty, as the Win32 getters leave nothing usable then.

@@ -27,6 +27,7 @@ using detail::ToWindowsPath;
 
 constexpr const char* CodePageVariable = "LZSFX_CODEPAGE";
 constexpr std::size_t LinkBufferSize = 4096;  // bytes, PATH_MAX
+constexpr char DefaultTemporaryDirectory[] = "/tmp";
 
 int CodePageFromEnvironment() {
   const char* text = std::getenv(CodePageVariable);
@@ -51,14 +52,17 @@ std::string RunningProgramPath() {
   char link[LinkBufferSize];
   const ssize_t length = readlink("/proc/self/exe", link, sizeof link);
   if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return {};
-  return ToWindowsPath(std::string_view(link, static_cast<std::size_t>(length)));
+  // Without an exact form the catalog cannot be read, and says so.
+  return ToWindowsPath(std::string_view(link, static_cast<std::size_t>(length))).value_or("");
 }
 
+// A TMPDIR that the code page cannot name gives way to /tmp; empty (nothing usable) only
+// if that cannot be named either.
 std::string TemporaryDirectoryOfSystem() {
   const char* variable = std::getenv("TMPDIR");
-  std::string directory = variable != nullptr && variable[0] == '/' ? variable : "/tmp";
+  std::string directory = variable != nullptr && variable[0] == '/' ? variable : DefaultTemporaryDirectory;
   if (directory.back() != '/') directory += '/';
-  return ToWindowsPath(directory);
+  return ToWindowsPath(directory).value_or(ToWindowsPath(DefaultTemporaryDirectory + std::string("/")).value_or(""));
 }
 
 }  // namespace
