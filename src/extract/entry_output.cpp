@@ -255,7 +255,10 @@ void ExtractionInputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_
   transferred = std::min<std::uint32_t>(transferred, static_cast<std::uint32_t>(wanted));
   reported = static_cast<std::uint16_t>(transferred);
   State.EntryBytesRead += static_cast<std::int32_t>(transferred);
-  State.TotalRead += static_cast<std::int32_t>(transferred);
+  // Overlapping entries of a hostile catalog may read more than 2 GiB in all: the sum
+  // wraps like the 32-bit count it is (as SumCompressedSizes does); the progress report
+  // copes with any value.
+  State.TotalRead = static_cast<std::int32_t>(static_cast<std::uint32_t>(State.TotalRead) + transferred);
 }
 
 void ExtractionOutputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported) {

@@ -177,6 +177,15 @@ TEST_F(EnsureDirectoryTest, InputHookDeliversNoMoreThanTheEntrysSize) {
   State.Aborted = true;  // a cancel delivers nothing more
   ExtractionInputHook(buffer, sizeof buffer, reported);
   EXPECT_EQ(reported, 0);
+
+  // Overlapping entries of a hostile catalog can read more than 2 GiB in all: the count
+  // wraps like the 32-bit count it is.
+  State.Aborted = false;
+  State.EntryBytesRead = 0;
+  State.TotalRead = std::numeric_limits<std::int32_t>::max() - 99;
+  ExtractionInputHook(buffer, sizeof buffer, reported);
+  EXPECT_EQ(reported, 300);
+  EXPECT_EQ(State.TotalRead, std::numeric_limits<std::int32_t>::min() + 200);
   platform::Close(file);
   State = saved;
 }
