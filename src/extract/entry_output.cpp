@@ -238,7 +238,10 @@ void WriteEntryFile(const std::string& path, const EntryFields& entry, std::uint
   output.Close();
 
   CheckEntryComplete(path);
-  if (!directoryEntry) ApplyDateAndAttributes(path, entry, packedDate, options);
+  // A directory takes its attributes too (its date step fails by itself: a directory cannot
+  // be opened as a file). Without UseDirs a directory entry names the destination itself,
+  // which keeps its own.
+  if (!directoryEntry || options.UseDirs) ApplyDateAndAttributes(path, entry, packedDate, options);
 }
 
 void ExtractionInputHook(std::uint8_t* buffer, std::uint16_t count, std::uint16_t& reported) {

@@ -72,7 +72,8 @@ bool PrepareTarget(const std::string& path, bool overWrite);
 OverwriteAnswer AskOverwrite(const std::string& path);
 
 // Writes one entry at an already built target path. A path ending in '\' is a directory
-// entry: its stream is read and counted, no file is created.
+// entry: its stream is read and counted, no file is created, and the directory takes the
+// stored attributes (with UseDirs: without it the path is the destination itself).
 void WriteEntryFile(const std::string& path, const EntryFields& entry, std::uint32_t packedDate,
                     const ExtractionOptions& options);
 

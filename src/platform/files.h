@@ -52,7 +52,9 @@ std::int64_t FileSize(FileHandle file);
 std::uint32_t GetAttributes(const std::string& path);
 
 // SetFileAttributesA. On POSIX only what the file system can hold is applied: read-only
-// clears the write permissions, its absence restores the owner's write permission.
+// clears the write permissions, its absence restores the owner's write permission. A
+// directory keeps its permissions on POSIX: Windows lets files be made in a read-only
+// directory, POSIX would not, and later entries are extracted into it.
 bool SetAttributes(const std::string& path, std::uint32_t attributes);
 
 // CreateDirectoryA without security attributes: one directory, no parents.

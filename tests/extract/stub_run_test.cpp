@@ -269,11 +269,14 @@ TEST_F(StubRun, ConfigurationOptionsShapeTheFiles) {
 
 TEST_F(StubRun, DirectoryEntriesMakeDirectoriesOnly) {
   Fixture fixture;
-  fixture.Files = {{"EMPTY\\", ""}, {"DEEP\\ER\\", ""}, {"F.TXT", "f"}};
+  // A read-only directory stays writable here: its files follow it.
+  fixture.Files = {{"EMPTY\\", ""}, {"DEEP\\ER\\", ""}, {"RO\\", "", ReadOnlyArchive}, {"RO\\F.TXT", "in"}, {"F.TXT", "f"}};
   EXPECT_EQ(Run(fixture).exitCode, 0);
   EXPECT_TRUE(fs::is_directory(tmp() / "EMPTY"));
   EXPECT_TRUE(fs::is_directory(tmp() / "DEEP/ER"));
   EXPECT_EQ(ReadText(tmp() / "F.TXT"), "f");
+  EXPECT_EQ(ReadText(tmp() / "RO/F.TXT"), "in");
+  EXPECT_FALSE(IsReadOnly(tmp() / "RO"));
 
   Reset();
   fixture.ConfigText = ConfigText({"UseDirs=0"});
