@@ -50,19 +50,18 @@ bool OptionValue(const std::string& configPath, const char* key) {
   return ReadConfigValue(ConfigurationSection, key, "", configPath) != OptionOff;
 }
 
-}  // namespace
-
-std::string RunExtraction(ProgressDialog* window, const std::string& destination) {
+// One run, reporting to whatever State.ProgressWindow is.
+std::string ExtractArchive(const std::string& destination) {
   State.Aborted = false;
   State.FirstProgress = true;
-  State.ProgressWindow = window;
 
   EntryTableReset();
   RunResources resources;
   if (!ReadCatalog()) return {};
   const std::int32_t count = EntryTableCount();
   // Without entries there is no configuration entry either: the archive is as unusable as
-  // a bad catalog, and is reported the same way.
+  // a bad catalog, and is reported the same way (the catalog reader keeps its box to itself,
+  // so its text, caption and icon are repeated here).
   if (count == 0) {
     platform::ShowMessageBox(InvalidArchiveText, InvalidArchiveCaption, platform::MbOk | platform::MbIconExclamation);
     return {};
@@ -93,6 +92,17 @@ std::string RunExtraction(ProgressDialog* window, const std::string& destination
   if (State.Aborted) configuration.LaunchCommand.clear();
   State.Aborted = false;
   return configuration.LaunchCommand;
+}
+
+}  // namespace
+
+std::string RunExtraction(ProgressDialog* window, const std::string& destination) {
+  State.ProgressWindow = window;
+  std::string command = ExtractArchive(destination);
+  // The caller closes the window next. After a failure it stays set: the window is still up
+  // behind the failure report and repaints its bar from it.
+  State.ProgressWindow = nullptr;
+  return command;
 }
 
 Configuration ReadConfiguration(const std::string& configPath, const std::string& destination) {

@@ -27,8 +27,9 @@ struct Configuration {
   ExtractionOptions Options;
 };
 
-// Runs the extraction below destination (with or without its trailing '\'); gives the
-// launch command, empty when nothing is to be started.
+// Runs the extraction below destination (with or without its trailing '\'), reporting to
+// window (State.ProgressWindow, cleared again at the end unless a failure passes through);
+// gives the launch command, empty when nothing is to be started.
 std::string RunExtraction(ProgressDialog* window, const std::string& destination);
 
 // Reads the configuration file at configPath: Executable (appended to the destination),

@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "common/extraction_state.h"
 #include "common/failure.h"
 #include "common/runtime_text.h"
 #include "extract/extraction_driver.h"
@@ -28,17 +29,38 @@ int Launch(const std::string& command) {
   return ExitFailure;
 }
 
+// The progress window of the run; nothing refers to it once it is gone.
+class ProgressWindow {
+ public:
+  ProgressWindow() = default;
+  ~ProgressWindow() { Close(); }
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+  ProgressDialog* Open() {
+    dialog_ = platform::CreateProgressDialog();
+    return dialog_.get();
+  }
+  void Close() {
+    State.ProgressWindow = nullptr;
+    dialog_.reset();
+  }
+
+ private:
+  std::unique_ptr<ProgressDialog> dialog_;
+};
+
 }  // namespace
 
 int RunProgram() {
   // Declared outside the guard: the window stays on the screen behind the failure report
   // and goes only when the program ends.
-  std::unique_ptr<ProgressDialog> dialog;
+  ProgressWindow window;
   try {
-    dialog = platform::CreateProgressDialog();
+    ProgressDialog* dialog = window.Open();
     const std::string destination = TempDir();
-    const std::string command = RunExtraction(dialog.get(), destination);
-    dialog.reset();
+    const std::string command = RunExtraction(dialog, destination);
+    window.Close();
     if (command.empty()) return ExitNormal;
     return Launch(ExpandPlaceholders(command));
   } catch (const Exception& failure) {
