@@ -28,7 +28,7 @@ std::int32_t CheckedValue(const std::string& name, const char* what, std::int64_
 
 void CheckMember(const ArchiveMember& member) {
   if (!IsSafeEntryName(member.Name)) Refuse(member.Name, "the name could leave the destination or names a device");
-  if (!std::isfinite(member.Date)) Refuse(member.Name, "the date is not a number");
+  if (!std::isfinite(static_cast<double>(member.Date))) Refuse(member.Name, "the date is not a finite number");
   if (member.Attributes > MaxValue) Refuse(member.Name, "the attributes are outside 0.." + std::to_string(MaxValue));
 }
 

@@ -162,9 +162,10 @@ std::int32_t ReadCatalogEntries(CatalogSource& source, std::int32_t archiveOffse
     entry.Offset = ReadIntegerValue(source);
     entry.Attributes = ReadIntegerValue(source);
     entry.Date = ReadFloatValue(source);
-    // Hostile input: an infinite or NaN Date would reach the entry line as a text that
-    // no conversion takes back, and end the run half way through the extraction.
-    if (!std::isfinite(entry.Date)) RaiseInvalidCatalog();
+    // Hostile input: a Date that is infinite or NaN once rounded to the double of the
+    // entry line would reach it as a text that no conversion takes back, and end the run
+    // half way through the extraction.
+    if (!std::isfinite(static_cast<double>(entry.Date))) RaiseInvalidCatalog();
     sink(entry);
   }
   ExpectTag(source, TagEnd);
@@ -197,6 +198,8 @@ bool ReadCatalog() {
       State.DataStart = ReadCatalogEntries(file.Get(), archiveOffset,
                                            [](const CatalogEntry& entry) { EntryTableAdd(FormatEntryLine(entry)); });
     } catch (const Exception&) {
+      valid = false;
+    } catch (const std::bad_alloc&) {  // exhausted memory is a bad catalog too
       valid = false;
     }
   }

@@ -2,17 +2,27 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace lzsfx {
 namespace {
 
 constexpr unsigned char DeleteCharacter = 0x7F;
 constexpr unsigned char FirstPrintable = 0x20;
-constexpr std::string_view ForbiddenCharacters = ":<>\"|?*";
+constexpr std::string_view ForbiddenCharacters = ":<>\"?*";
 
-// Bytes of code page 1252 that Windows maps to the superscript digits 1, 2 and 3, which
-// it accepts as the port number of a COM or LPT device.
-constexpr std::string_view SuperscriptDigits = "\xB9\xB2\xB3";
+// Windows accepts the superscript digits 1, 2 and 3 as the port number of a COM or LPT
+// device; which bytes stand for them depends on the code page.
+constexpr std::string_view SuperscriptDigits[] = {"\u00B9", "\u00B2", "\u00B3"};
+
+bool IsSuperscriptDigit(char byte, int codePage) {
+  if (static_cast<unsigned char>(byte) < 0x80) return false;
+  const std::string character = CodePageToUtf8(std::string_view(&byte, 1), codePage);
+  for (std::string_view digit : SuperscriptDigits) {
+    if (character == digit) return true;
+  }
+  return false;
+}
 
 constexpr std::array<std::string_view, 7> FixedDeviceNames = {
     "CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
@@ -55,7 +65,7 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
 
 // Windows looks only at the text before the first dot, without its trailing blanks:
 // "nul", "NUL.txt", "Nul .tar.gz" and "NUL  " all open the null device.
-bool IsDeviceName(std::string_view component) {
+bool IsDeviceName(std::string_view component, int codePage) {
   const std::string_view base = StripTrailing(component.substr(0, component.find('.')), " ");
   for (std::string_view device : FixedDeviceNames) {
     if (EqualsIgnoringCase(base, device)) return true;
@@ -64,21 +74,21 @@ bool IsDeviceName(std::string_view component) {
   for (std::string_view device : NumberedDeviceNames) {
     if (!EqualsIgnoringCase(base.substr(0, 3), device)) continue;
     const char port = base[3];
-    if ((port >= '1' && port <= '9') || SuperscriptDigits.find(port) != std::string_view::npos) return true;
+    if ((port >= '1' && port <= '9') || IsSuperscriptDigit(port, codePage)) return true;
   }
   return false;
 }
 
 }  // namespace
 
-bool IsSafeEntryName(std::string_view name) {
+bool IsSafeEntryName(std::string_view name, int codePage) {
   if (HasUnsafeCharacter(name)) return false;
   std::size_t start = 0;
   while (start <= name.size()) {
     std::size_t end = start;
     while (end < name.size() && !IsSeparator(name[end])) ++end;
     const std::string_view component = name.substr(start, end - start);
-    if (IsParentReference(component) || IsDeviceName(component)) return false;
+    if (IsParentReference(component) || IsDeviceName(component, codePage)) return false;
     start = end + 1;
   }
   return true;

@@ -127,6 +127,9 @@ TEST(CatalogReaderTest, MalformedCatalogsAreRejected) {
       {"long length past the end", {TagList, 0x0C, 0xF0, 0xFF, 0xFF, 0x7F, 'A', TagEnd}, 0},
       {"long length of 2^31", {TagList, 0x0C, 0x00, 0x00, 0x00, 0x80, TagEnd}, 0},
       {"long length of 2^32 - 1", {TagList, 0x0C, 0xFF, 0xFF, 0xFF, 0xFF, TagEnd}, 0},
+      // 2^1024: finite in the 80-bit format, infinite as the double of the entry line
+      {"Date beyond a double", Concat({{TagList}, NameA, {0x02, 5, 0x02, 3, 0x02, 0, 0x02, 0x20},
+                                       {0x05, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x43}, {TagEnd}}), 0},
   };
   for (const Row& row : rows) {
     EXPECT_FALSE(Read(row.file, row.archiveOffset).valid) << row.what;

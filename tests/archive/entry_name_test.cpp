@@ -45,13 +45,22 @@ TEST(EntryNameTest, RefusesNamesThatLeaveTheDestinationOrNameADevice) {
       // control characters, tab and NUL included
       "a\tb", "a\x01", "a\x1F", "a\x7F", "a\rb", "a\0b"s,
       // characters no Windows name holds; '?' and '*' are wildcards
-      "a*b", "a?b", "a<b", "a>b", "a|b", "a\"b",
+      "a*b", "a?b", "a<b", "a>b", "a\"b",
       // devices, in any case, with extensions and trailing blanks or dots
       "CON", "con", "Prn", "AUX", "NUL", "CLOCK$", "CONIN$", "conout$", "COM1", "com9", "LPT1", "lpt9",
       "con.txt", "NUL.tar.gz", "Nul .tar.gz", "AUX  ", "PRN.", "dir\\LPT3\\file", "dir/com2.log",
       "COM\xB9", "LPT\xB2.txt", "com\xB3",
   };
-  for (const std::string& name : unsafe) EXPECT_FALSE(IsSafeEntryName(name)) << name;
+  for (const std::string& name : unsafe) EXPECT_FALSE(IsSafeEntryName(name, 1252)) << name;
+}
+
+TEST(EntryNameTest, SuperscriptPortsFollowTheCodePage) {
+  // In code page 1250 the bytes of the superscript digits are letters, and '|' is a second
+  // byte of many double-byte characters: such names are ordinary.
+  EXPECT_TRUE(IsSafeEntryName("COM\xB9.txt", 1250));
+  EXPECT_TRUE(IsSafeEntryName("\x83\x7C\x83\x58.txt", 1250));
+  EXPECT_TRUE(IsSafeEntryName("a|b", 1252));
+  EXPECT_FALSE(IsSafeEntryName("COM\xB9.txt", 1252));
 }
 
 }  // namespace

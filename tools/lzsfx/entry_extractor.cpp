@@ -113,7 +113,7 @@ std::size_t ExtractInstaller(const Installer& installer, const ExtractOptions& o
     const CatalogEntry& entry = installer.entries[index];
     const std::string name = DisplayName(installer, entry.Name);
     const fs::path target = EntryPathBelow(options.destination, name);
-    if (!IsSafeEntryName(entry.Name) || target.empty()) {
+    if (!IsSafeEntryName(entry.Name, installer.codePage) || target.empty()) {
       fail(name, "unsafe name, not written");
       continue;
     }

@@ -138,7 +138,7 @@ std::string StoredName(const std::string& utf8Name, int codePage) {
   std::replace(portable.begin(), portable.end(), '/', '\\');
   const std::optional<std::string> name = Utf8ToCodePage(portable, codePage);
   if (!name) throw ToolError("the name " + utf8Name + " cannot be written in code page " + std::to_string(codePage));
-  if (!IsSafeEntryName(*name)) throw ToolError("the name " + utf8Name + " is not allowed in an archive (the stub would refuse it)");
+  if (!IsSafeEntryName(*name, codePage)) throw ToolError("the name " + utf8Name + " is not allowed in an archive (the stub would refuse it)");
   return *name;
 }
 
