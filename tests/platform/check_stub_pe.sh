@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the 32-bit Windows stub without running it: a PE32 image for i386 with the GUI
-# subsystem, importing from system DLLs only, carrying the progress dialog template and
-# the string table (string 1 "000000000" and the run-time texts, as UTF-16).
+# subsystem, importing from system DLLs only, carrying the progress dialog template (header,
+# caption, font and its four controls field by field) and the string table (string 1 "000000000" and the run-time texts, as UTF-16).
 # Usage: check_stub_pe.sh STUB.EXE   (exit 77, a skip, when there is no stub yet)
 set -u
 stub=${1:-}
@@ -42,14 +42,55 @@ def check(condition, message):
     if not condition:
         print("check_stub_pe:", message)
         ok = False
-if len(dialog) >= 18:
-    style, extended, count, x, y, cx, cy = struct.unpack_from("<IIHhhhh", dialog)
-    check((style, extended, count, x, y, cx, cy) == (0x90C000C0, 0, 4, 15, 57, 207, 66),
-          "dialog header %r" % ((hex(style), extended, count, x, y, cx, cy),))
-    check("Setup   \0".encode("utf-16-le") in dialog, "dialog caption")
-    check("Kopiruje se...".encode("utf-16-le") + " ".encode("utf-16-le") * 50 + b"\0\0" in dialog, "heading text")
-else:
-    check(False, "dialog template too short")
+class Reader:
+    def __init__(self, data):
+        self.data, self.at = data, 0
+    def take(self, form):
+        values = struct.unpack_from(form, self.data, self.at)
+        self.at += struct.calcsize(form)
+        return values
+    def text(self):  # a zero-terminated UTF-16 string
+        end = self.at
+        while self.data[end:end + 2] != b"\0\0":
+            end += 2
+        value = self.data[self.at:end].decode("utf-16-le")
+        self.at = end + 2
+        return value
+    def text_or_ordinal(self):  # sz_Or_Ord: 0xFFFF and an ordinal, or a string
+        if self.data[self.at:self.at + 2] == b"\xff\xff":
+            return self.take("<HH")[1]
+        return self.text()
+    def align(self):
+        self.at = (self.at + 3) & ~3
+
+ClassOrdinals = {0x80: "Button", 0x82: "Static"}
+Controls = [  # style, extended style, x, y, cx, cy, id, class, text
+    (0x50010000, 0, 78, 49, 50, 14, 3, "Button", "Konec "),
+    (0x50020000, 0, 6, 18, 195, 9, 1, "Static", ""),
+    (0x5000000B, 0, 5, 27, 196, 14, 2, "Button", ""),
+    (0x50020000, 0, 6, 6, 198, 8, 0xFFFF, "Static", "Kopiruje se..." + " " * 50),
+]
+try:
+    template = Reader(dialog)
+    header = template.take("<IIHhhhh")
+    check(header == (0x90C000C0, 0, 4, 15, 57, 207, 66), "dialog header %r" % (header,))
+    check(template.text_or_ordinal() == "", "dialog has a menu")
+    check(template.text_or_ordinal() == "", "dialog has a window class")
+    check(template.text() == "Setup   ", "dialog caption")
+    font = (template.take("<H")[0], template.text())
+    check(font == (8, "MS Sans Serif"), "dialog font %r" % (font,))
+    for number, expected in enumerate(Controls, 1):
+        template.align()
+        fields = template.take("<IIhhhhH")
+        kind = template.text_or_ordinal()
+        kind = ClassOrdinals.get(kind, kind) if isinstance(kind, int) else kind.capitalize()
+        control = fields + (kind, template.text_or_ordinal())
+        shown = lambda fields: (hex(fields[0]),) + fields[1:]
+        check(control == expected, "control %d is %r, not %r" % (number, shown(control), shown(expected)))
+        check(template.take("<H")[0] == 0, "control %d has creation data" % number)
+    check(template.at == len(dialog), "bytes after the last control")
+except (struct.error, UnicodeDecodeError, IndexError) as error:
+    check(False, "dialog template cannot be read: %s" % error)
 for text in ["000000000", "'%s' nie je platn\u00e1 integer hodnota", "'%s' nie je platn\u00e1 floating point hodnota",
              "Mimo pam\u011b\u0165", "V\u00fdjimka %s v modulu %s na %p.\n%s%s", "Chyba aplikace"]:
     check(text in strings, "string table lacks %r" % text)
