@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
+#include <new>
 
 #include "common/failure.h"
 #include "common/runtime_text.h"
@@ -13,10 +15,13 @@ namespace {
 constexpr std::size_t ResourceTextBufferSize = 256;  // bytes
 constexpr std::size_t ProgramPathBufferSize = 260;  // bytes
 constexpr std::size_t MinimumAddressDigits = 8;
+constexpr char AbnormalEndMessage[] = "Abnormal program termination";
+constexpr std::uint32_t WriteAccess = 1;
+constexpr std::uint32_t ExecuteAccess = 8;
 
-std::string AddressText(const void* address) {
+// At least eight upper-case hexadecimal digits, as the report writes addresses.
+std::string HexText(std::uintmax_t value) {
   constexpr char Digits[] = "0123456789ABCDEF";
-  auto value = reinterpret_cast<std::uintptr_t>(address);
   std::string text;
   while (value != 0 || text.size() < MinimumAddressDigits) {
     text.insert(text.begin(), Digits[value & 0xF]);
@@ -25,10 +30,22 @@ std::string AddressText(const void* address) {
   return text;
 }
 
+std::string AddressText(const void* address) { return HexText(reinterpret_cast<std::uintptr_t>(address)); }
+
 std::string ProgramFileName(std::string_view programPath) {
   const std::size_t separator = programPath.rfind('\\');
   if (separator != std::string_view::npos) programPath.remove_prefix(separator + 1);
   return std::string(programPath.substr(0, MaxReportedProgramNameLength));
+}
+
+void ShowReport(std::string_view className, const void* address, std::string_view message) {
+  const std::string caption = platform::LoadStringResource(static_cast<unsigned>(RuntimeTextId::FailureCaption),
+                                                           ResourceTextBufferSize);
+  const std::string pattern = platform::LoadStringResource(static_cast<unsigned>(RuntimeTextId::FailureReport),
+                                                           ResourceTextBufferSize);
+  const std::string text =
+      FormatFailureReport(pattern, className, platform::ProgramPath(ProgramPathBufferSize), address, message);
+  platform::ShowMessageBox(text, caption, platform::MbTaskModal | platform::MbIconError);
 }
 
 }  // namespace
@@ -57,14 +74,36 @@ std::string FormatFailureReport(std::string_view pattern, std::string_view class
   return text;
 }
 
-void ShowFailureReport(const Exception& failure) {
-  const std::string caption = platform::LoadStringResource(static_cast<unsigned>(RuntimeTextId::FailureCaption),
-                                                           ResourceTextBufferSize);
-  const std::string pattern = platform::LoadStringResource(static_cast<unsigned>(RuntimeTextId::FailureReport),
-                                                           ResourceTextBufferSize);
-  const std::string text = FormatFailureReport(pattern, failure.ClassName(), platform::ProgramPath(ProgramPathBufferSize),
-                                                failure.Address(), failure.Message());
-  platform::ShowMessageBox(text, caption, platform::MbTaskModal | platform::MbIconError);
+FaultDescription DescribeFault(const FaultRecord& fault) {
+  if (fault.code != AccessViolationCode) return {"EExternalException", "External exception " + HexText(fault.code)};
+  const char* access = fault.accessKind == WriteAccess ? "Write" : fault.accessKind == ExecuteAccess ? "Execute" : "Read";
+  return {"EAccessViolation", "Access violation at address " + AddressText(fault.address) + ". " + access +
+                                  " of address " + AddressText(fault.accessedAddress)};
+}
+
+void ShowFailureReport(const Exception& failure) { ShowReport(failure.ClassName(), failure.Address(), failure.Message()); }
+
+void ShowFaultReport(const FaultRecord& fault) {
+  const FaultDescription description = DescribeFault(fault);
+  ShowReport(description.className, fault.address, description.message);
+}
+
+void ShowCurrentExceptionReport() {
+  if (!std::current_exception()) {
+    ShowReport("Exception", nullptr, AbnormalEndMessage);
+    return;
+  }
+  try {
+    throw;
+  } catch (const Exception& failure) {
+    ShowFailureReport(failure);
+  } catch (const std::bad_alloc&) {
+    ShowFailureReport(EOutOfMemory(RuntimeText(RuntimeTextId::OutOfMemory), nullptr));
+  } catch (const std::exception& failure) {
+    ShowReport("Exception", nullptr, failure.what());
+  } catch (...) {
+    ShowReport("Exception", nullptr, AbnormalEndMessage);
+  }
 }
 
 }  // namespace lzsfx

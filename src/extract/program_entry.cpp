@@ -1,13 +1,9 @@
 #include "extract/program_entry.h"
 
-#include <exception>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "common/extraction_state.h"
-#include "common/failure.h"
-#include "common/runtime_text.h"
 #include "extract/extraction_driver.h"
 #include "extract/failure_report.h"
 #include "extract/launch_command.h"
@@ -63,12 +59,8 @@ int RunProgram() {
     window.Close();
     if (command.empty()) return ExitNormal;
     return Launch(ExpandPlaceholders(command));
-  } catch (const Exception& failure) {
-    ShowFailureReport(failure);
-  } catch (const std::bad_alloc&) {
-    ShowFailureReport(EOutOfMemory(RuntimeText(RuntimeTextId::OutOfMemory), nullptr));
-  } catch (const std::exception& failure) {
-    ShowFailureReport(Exception(failure.what(), nullptr));
+  } catch (...) {
+    ShowCurrentExceptionReport();
   }
   return ExitFailure;
 }

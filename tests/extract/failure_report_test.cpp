@@ -6,7 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "common/failure.h"
 #include "common/runtime_text.h"
+#ifndef _WIN32
+#include "platform/posix/posix_test_hooks.h"
+#endif
 
 namespace lzsfx {
 namespace {
@@ -52,6 +56,66 @@ TEST(FormatFailureReport, FillsTheSystemsOwnPattern) {
                                                "'12 ' nie je platn\341 integer hodnota");
   EXPECT_EQ(text, "V\375jimka EConvertError v modulu STUB.EXE na ABCDEF12.\n'12 ' nie je platn\341 integer hodnota.");
 }
+
+TEST(DescribeFault, AccessViolationsAndOtherFaults) {
+  const struct {
+    FaultRecord fault;
+    const char* className;
+    const char* message;
+  } cases[] = {
+      {{AccessViolationCode, Address(0x40102A), 0, nullptr}, "EAccessViolation",
+       "Access violation at address 0040102A. Read of address 00000000"},
+      {{AccessViolationCode, Address(0x40102A), 1, Address(0x1C)}, "EAccessViolation",
+       "Access violation at address 0040102A. Write of address 0000001C"},
+      {{AccessViolationCode, Address(0x1234), 8, Address(0x1234)}, "EAccessViolation",
+       "Access violation at address 00001234. Execute of address 00001234"},
+      {{0xC0000094, Address(0x401000), 0, nullptr}, "EExternalException", "External exception C0000094"},
+  };
+  for (const auto& row : cases) {
+    const FaultDescription description = DescribeFault(row.fault);
+    EXPECT_EQ(description.className, row.className) << row.message;
+    EXPECT_EQ(description.message, row.message);
+  }
+  // As the report shows it, in the system's own pattern.
+  const FaultDescription fault = DescribeFault(cases[0].fault);
+  EXPECT_EQ(FormatFailureReport(RuntimeTextSource(RuntimeTextId::FailureReport), fault.className, "C:\\STUB.EXE",
+                                Address(0x40102A), fault.message),
+            "V\375jimka EAccessViolation v modulu STUB.EXE na 0040102A.\n"
+            "Access violation at address 0040102A. Read of address 00000000.");
+}
+
+#ifndef _WIN32
+// The report of whatever failure is in flight, as the terminate handlers show it.
+TEST(ShowCurrentExceptionReport, ReportsTheFailureInFlight) {
+  const struct {
+    const char* name;
+    void (*raise)();
+    const char* expectedPart;
+  } cases[] = {
+      {"failure of the system", [] { throw EConvertError("'x' is no number", nullptr); }, "EConvertError v modulu"},
+      {"allocation", [] { throw std::bad_alloc(); }, "EOutOfMemory v modulu"},
+      {"other exception", [] { throw 42; }, "Abnormal program termination."},
+      {"none", nullptr, "Abnormal program termination."},
+  };
+  for (const auto& row : cases) {
+    platform::testing::ScriptMessageBoxAnswers({});
+    if (row.raise == nullptr) {
+      ShowCurrentExceptionReport();
+    } else {
+      try {
+        row.raise();
+      } catch (...) {
+        ShowCurrentExceptionReport();
+      }
+    }
+    const auto& boxes = platform::testing::MessageBoxesShown();
+    ASSERT_EQ(boxes.size(), 1u) << row.name;
+    EXPECT_NE(boxes[0].text.find(row.expectedPart), std::string::npos) << row.name << ": " << boxes[0].text;
+    EXPECT_EQ(boxes[0].style, 0x2010u);
+    platform::testing::ResetAll();
+  }
+}
+#endif
 
 TEST(FormatFailureReport, PercentSignsAndUnknownDirectives) {
   EXPECT_EQ(FormatFailureReport("100%% %d %s", "E", "", nullptr, ""), "100% %d E");

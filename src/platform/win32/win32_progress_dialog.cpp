@@ -89,7 +89,7 @@ void CentreWindow(HWND window) {
   MoveWindow(window, x, y, width, height, FALSE);
 }
 
-INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       CentreWindow(window);
@@ -105,6 +105,18 @@ INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wParam, LP
       return FALSE;
     default:
       return FALSE;
+  }
+}
+
+// No exception may leave: it would have to unwind through the system's frames that called
+// the procedure, which the 32-bit unwinder cannot do (the run-time would end the program).
+// A message that fails (painting without memory) is left undone, as a failing window call
+// leaves its work undone; the run goes on and meets the shortage itself.
+INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleDialogMessage(window, message, wParam, lParam);
+  } catch (...) {
+    return FALSE;
   }
 }
 
