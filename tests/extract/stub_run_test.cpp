@@ -427,17 +427,10 @@ TEST_F(StubRun, MemoryStaysFlatWhateverTheEntrySize) {
   EXPECT_LT(residentKiB[1] - residentKiB[0], AllowedGrowthKiB);
 }
 
-TEST_F(StubRun, CancelStopsInsideALargeEntry) {
-  constexpr std::size_t LargeSize = 16u << 20;  // bytes: long enough to be caught mid-way
-  const std::string large = SampleData(LargeSize);
-  Fixture fixture;
-  fixture.Files = {{"LARGE.BIN", large}, {"AFTER.TXT", "after"}, {"REC.SH", RecorderScript}};
-  fixture.ConfigText = ConfigText({"Executable=REC.SH", "Parameters=<TD>argv.txt"});
-  const ByteBuffer program = BuildSelfExtractor(HostStub(), fixture);
-
-  std::uintmax_t sizeWhenCancelled = 0;
-  const RunResult result = Run(program, {.whileRunning = [&](pid_t pid) {
-    const fs::path target = tmp() / "LARGE.BIN";
+// Cancels the run (the terminal's interrupt) as soon as the target has its first bytes;
+// sizeWhenCancelled tells how far it had got.
+std::function<void(pid_t)> CancelOnceWritten(const fs::path& target, std::uintmax_t& sizeWhenCancelled) {
+  return [target, &sizeWhenCancelled](pid_t pid) {
     std::error_code error;
     for (int attempt = 0; attempt < 100000; ++attempt) {
       if (fs::file_size(target, error) > 0 && !error) break;
@@ -448,13 +441,45 @@ TEST_F(StubRun, CancelStopsInsideALargeEntry) {
     sizeWhenCancelled = fs::file_size(target, error);
     kill(pid, SIGINT);
     kill(pid, SIGCONT);
-  }});
+  };
+}
+
+TEST_F(StubRun, CancelStopsInsideALargeEntry) {
+  constexpr std::size_t LargeSize = 16u << 20;  // bytes: long enough to be caught mid-way
+  const std::string large = SampleData(LargeSize);
+  Fixture fixture;
+  fixture.Files = {{"LARGE.BIN", large}, {"AFTER.TXT", "after"}, {"REC.SH", RecorderScript}};
+  fixture.ConfigText = ConfigText({"Executable=REC.SH", "Parameters=<TD>argv.txt"});
+  const ByteBuffer program = BuildSelfExtractor(HostStub(), fixture);
+
+  std::uintmax_t sizeWhenCancelled = 0;
+  const RunResult result = Run(program, {.whileRunning = CancelOnceWritten(tmp() / "LARGE.BIN", sizeWhenCancelled)});
   if (sizeWhenCancelled >= LargeSize) GTEST_SKIP() << "the entry was complete before the cancel";
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_TRUE(result.boxes.empty()) << "a cancel ends quietly";
   EXPECT_TRUE(result.launches.empty());
   EXPECT_LT(fs::file_size(tmp() / "LARGE.BIN"), LargeSize);
   EXPECT_FALSE(fs::exists(tmp() / "AFTER.TXT"));
+}
+
+// A cancel inside the configuration entry: what was written is read and deleted, nothing
+// else is extracted and nothing is started.
+TEST_F(StubRun, CancelInsideTheConfigurationEntry) {
+  constexpr std::size_t PaddingSize = 16u << 20;  // bytes: long enough to be caught mid-way
+  Fixture fixture;
+  fixture.Files = {{"FIRST.TXT", "first"}, {"REC.SH", RecorderScript}};
+  fixture.ConfigText = ConfigText({"Executable=REC.SH", "Parameters=<TD>argv.txt"}) + "[Padding]\r\n" +
+                       SampleData(PaddingSize);
+  std::uintmax_t sizeWhenCancelled = 0;
+  const RunResult result =
+      Run(fixture, {.whileRunning = CancelOnceWritten(tmp() / "SETUP.INI", sizeWhenCancelled)});
+  if (sizeWhenCancelled >= fixture.ConfigText.size()) GTEST_SKIP() << "the entry was complete before the cancel";
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(result.boxes.empty()) << "a cancel ends quietly";
+  EXPECT_TRUE(result.launches.empty());
+  EXPECT_FALSE(fs::exists(tmp() / "SETUP.INI"));
+  EXPECT_FALSE(fs::exists(tmp() / "FIRST.TXT"));
+  EXPECT_FALSE(fs::exists(tmp() / "REC.SH"));
 }
 
 // Archives that must end without anything started.
@@ -602,6 +627,20 @@ TEST_F(StubRun, ProgramPathWithoutAnsiFormIsNotRead) {
   ASSERT_EQ(result.boxes.size(), 1u);
   EXPECT_EQ(result.boxes[0].text, "This is not a valid archive");
   EXPECT_TRUE(fs::is_empty(tmp()));
+}
+
+// The configuration entry is written without its stored attributes and date, so that a
+// read-only one can still be deleted.
+TEST_F(StubRun, ReadOnlyDatedConfigurationIsDeleted) {
+  Fixture fixture = PlainFiles();
+  fixture.ConfigText = ConfigText({"UseDirs=0", "Executable=REC.SH", "Parameters=<TD>argv.txt"});
+  ArchiveParts parts = Compress(fixture);
+  parts.Entries.back().Attributes = static_cast<std::int32_t>(ReadOnlyArchive);
+  parts.Entries.back().Date = Date1999;
+  const RunResult result = Run(Assemble(HostStub(), parts));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_FALSE(fs::exists(tmp() / "SETUP.INI"));
+  EXPECT_EQ(result.launches.size(), 1u) << "its options were read";
 }
 
 }  // namespace
