@@ -68,7 +68,9 @@ bool FileExists(const std::string& path);
 
 // Applies a packed MS-DOS date and time, taken as local time, as the last-write time
 // (DosDateTimeToFileTime, LocalFileTimeToFileTime, SetFileTime); the creation and access
-// times stay. False when the value is no valid date or the file cannot be opened.
+// times stay. False when the value is no valid date or the file cannot be opened. On POSIX
+// the local time is read with the daylight-saving state of the date itself, so a date
+// round-trips with the builder; Win32's LocalFileTimeToFileTime applies today's bias.
 bool SetLastWriteDosTime(const std::string& path, std::uint32_t packedDateTime);
 
 }  // namespace lzsfx::platform
