@@ -5,12 +5,14 @@
 #      attributes it finds;
 #   2. the overwrite question is answered No with xdotool;
 #   3. an archive offset text that does not convert ends in the failure report, with the
-#      progress window still up behind it; the probe reads the box's text and closes it.
-# Usage: wine_run_test.sh WINE_RUN STUB_EXE FIXTURE_EXE PROBE_EXE
+#      progress window still up behind it; the probe reads the box's text and closes it;
+#   4. a processor fault (the stub's entry point around a run that reads address 0) ends
+#      in the same report.
+# Usage: wine_run_test.sh WINE_RUN STUB_EXE FIXTURE_EXE PROBE_EXE FAULT_EXE
 # Exit 77 (skipped) without a display or xdotool.
 set -u
 export LC_ALL=C  # the texts are ANSI bytes, not UTF-8
-wine_run=$1 stub=$2 fixture=$3 probe=$4
+wine_run=$1 stub=$2 fixture=$3 probe=$4 fault=$5
 
 if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
   echo "no display or no xdotool: skipped"
@@ -114,6 +116,24 @@ if [ -f "$work/report.txt" ]; then
     fail "report's second line: $report"
 fi
 [ ! -e "$unix_temp/probe.exe" ] || fail "something was extracted after the failure"
+
+# 4. The failure report for a processor fault.
+"$wine_run" "$fault" &
+fault_pid=$!
+# Read once the box is on the screen, its texts filled in.
+timeout 60 xdotool search --sync --name "^Chyba aplikace$" >/dev/null || fail "no window captioned Chyba aplikace after a fault"
+"$wine_run" "$probe" readbox "Chyba aplikace" "$(winpath "$work/fault.txt")" || fail "no failure report after a fault"
+wait $fault_pid
+status=$?
+[ $status = 1 ] || fail "fault: exit code $status"
+if [ -f "$work/fault.txt" ]; then
+  report=$(tr -d '\r' <"$work/fault.txt")
+  echo "fault report: $report"
+  grep -q "EAccessViolation v modulu extract_fault_program.exe na [0-9A-F]\{8,\}\." <<<"$report" ||
+    fail "fault report's first line: $report"
+  grep -q "^Access violation at address [0-9A-F]\{8,\}\. Read of address 0\{8,\}\.$" <<<"$report" ||
+    fail "fault report's second line: $report"
+fi
 
 [ $failures = 0 ] && echo "wine runs: ok"
 exit $((failures > 0))
