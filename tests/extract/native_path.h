@@ -15,4 +15,11 @@ inline std::filesystem::path NativePath(std::string_view corePath) {
   return std::filesystem::path(native);
 }
 
+// And back: a path of the system as the core writes it.
+inline std::string CorePath(const std::filesystem::path& nativePath) {
+  std::string core = nativePath.string();
+  std::replace(core.begin(), core.end(), static_cast<char>(std::filesystem::path::preferred_separator), '\\');
+  return core;
+}
+
 }  // namespace lzsfx

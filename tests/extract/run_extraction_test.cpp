@@ -20,12 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test_support;
 
-std::string CorePath(const fs::path& path) {
-  std::string text = path.string();
-  for (char& c : text) c = c == '/' ? '\\' : c;
-  return text;
-}
-
 class RunExtractionTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "extract/native_path.h"
 #include "extract/sfx_fixture.h"
 
 namespace lzsfx {
@@ -83,12 +84,6 @@ std::vector<std::vector<std::string>> ReadLog(const fs::path& path) {
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string CorePath(const fs::path& path) {
-  std::string text = path.string();
-  for (char& c : text) c = c == '/' ? '\\' : c;
-  return text;
 }
 
 const ByteBuffer& HostStub() {
