@@ -8,4 +8,6 @@ dir=$(cd "$(dirname "$0")" && pwd)
   printf 'My folder:\n  %s/\n\n' "$dir"
   printf 'Files I find there:\n'
   (cd "$dir" && find . -mindepth 1 | sort | sed 's|^\./|  |')
-} >"$dir/hello-report.txt"
+} >"$dir/hello-report.txt.part"
+# Renamed when complete, so that whoever waits for the report never reads half of it.
+mv "$dir/hello-report.txt.part" "$dir/hello-report.txt"
