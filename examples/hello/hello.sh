@@ -7,7 +7,7 @@ dir=$(cd "$(dirname "$0")" && pwd)
   printf 'Command line:\n  %s\n\n' "$0 $*"
   printf 'My folder:\n  %s/\n\n' "$dir"
   printf 'Files I find there:\n'
-  (cd "$dir" && find . -mindepth 1 | sort | sed 's|^\./|  |')
+  (cd "$dir" && find . -mindepth 1 ! -name '*.part' | sort | sed 's|^\./|  |')
 } >"$dir/hello-report.txt.part"
 # Renamed when complete, so that whoever waits for the report never reads half of it.
 mv "$dir/hello-report.txt.part" "$dir/hello-report.txt"
