@@ -422,10 +422,11 @@ TEST_F(StubRun, MemoryStaysFlatWhateverTheEntrySize) {
   EXPECT_LT(residentKiB[1] - residentKiB[0], AllowedGrowthKiB);
 }
 
-// Cancels the run (the terminal's interrupt) as soon as the target has its first bytes;
-// sizeWhenCancelled tells how far it had got.
-std::function<void(pid_t)> CancelOnceWritten(const fs::path& target, std::uintmax_t& sizeWhenCancelled) {
-  return [target, &sizeWhenCancelled](pid_t pid) {
+// Sends the stub a signal (by default the terminal's interrupt, a cancel) as soon as the
+// target has its first bytes; sizeWhenCancelled tells how far it had got.
+std::function<void(pid_t)> CancelOnceWritten(const fs::path& target, std::uintmax_t& sizeWhenCancelled,
+                                             int signal = SIGINT) {
+  return [target, &sizeWhenCancelled, signal](pid_t pid) {
     std::error_code error;
     for (int attempt = 0; attempt < 100000; ++attempt) {
       if (fs::file_size(target, error) > 0 && !error) break;
@@ -434,7 +435,7 @@ std::function<void(pid_t)> CancelOnceWritten(const fs::path& target, std::uintma
     // Frozen while the size is read, so the cancel arrives mid-entry if the size says so.
     kill(pid, SIGSTOP);
     sizeWhenCancelled = fs::file_size(target, error);
-    kill(pid, SIGINT);
+    kill(pid, signal);
     kill(pid, SIGCONT);
   };
 }
@@ -455,6 +456,20 @@ TEST_F(StubRun, CancelStopsInsideALargeEntry) {
   EXPECT_TRUE(result.launches.empty());
   EXPECT_LT(fs::file_size(tmp() / "LARGE.BIN"), LargeSize);
   EXPECT_FALSE(fs::exists(tmp() / "AFTER.TXT"));
+}
+
+// A processor fault ends the run with one line on the standard error and exit code 1.
+TEST_F(StubRun, FaultSignalEndsTheRunWithALine) {
+  constexpr std::size_t LargeSize = 16u << 20;  // bytes: long enough to be caught mid-way
+  Fixture fixture;
+  fixture.Files = {{"LARGE.BIN", SampleData(LargeSize)}, {"AFTER.TXT", "after"}};
+  std::uintmax_t sizeWhenFaulted = 0;
+  const RunResult result =
+      Run(fixture, {.whileRunning = CancelOnceWritten(tmp() / "LARGE.BIN", sizeWhenFaulted, SIGSEGV)});
+  if (sizeWhenFaulted >= LargeSize) GTEST_SKIP() << "the entry was complete before the signal";
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(ReadText(work_ / "output.txt"), "Access violation: the program ends.\n");
+  EXPECT_TRUE(result.boxes.empty());
 }
 
 // A cancel inside the configuration entry: what was written is read and deleted, nothing
