@@ -168,26 +168,31 @@ int DecodeSymbol() {
   return symbol;
 }
 
-// The position code tables, from their rows: (code length, number of upper-bits values).
-unsigned PositionTableEntry(unsigned index, bool want_length) {
-  static const unsigned rows[][2] = {{3, 1}, {4, 3}, {5, 8}, {6, 12}, {7, 24}, {8, 16}};
-  unsigned first_index = 0;
-  unsigned first_value = 0;
-  for (const auto& row : rows) {
-    const unsigned per_value = 1u << (8 - row[0]);
-    if (index < first_index + row[1] * per_value) {
-      return want_length ? row[0] : first_value + (index - first_index) / per_value;
+// The two position code tables, indexed by the first 8 bits of a position code, built
+// once from their rows: (code length, number of upper-bits values with that length).
+struct PositionTables {
+  std::uint8_t high_bits[256];
+  std::uint8_t code_length[256];
+  PositionTables() {
+    const unsigned rows[][2] = {{3, 1}, {4, 3}, {5, 8}, {6, 12}, {7, 24}, {8, 16}};
+    unsigned index = 0;
+    unsigned value = 0;
+    for (const auto& row : rows) {
+      for (unsigned v = 0; v < row[1]; ++v, ++value) {
+        for (unsigned e = 0; e < (1u << (8 - row[0])); ++e, ++index) {
+          high_bits[index] = static_cast<std::uint8_t>(value);
+          code_length[index] = static_cast<std::uint8_t>(row[0]);
+        }
+      }
     }
-    first_index += row[1] * per_value;
-    first_value += row[1];
   }
-  return 0;
-}
+};
+const PositionTables position_tables;
 
 unsigned DecodeMatchPosition() {
   unsigned i = ReadEightBits();
-  const unsigned high = PositionTableEntry(i, false);
-  const unsigned n = PositionTableEntry(i, true) - 2;
+  const unsigned high = position_tables.high_bits[i];
+  const unsigned n = position_tables.code_length[i] - 2u;
   for (unsigned m = 0; m < n; ++m) i = 2 * i + ReadBit();
   return high * 64 + (i % 64);
 }

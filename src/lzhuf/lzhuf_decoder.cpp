@@ -16,6 +16,7 @@ using namespace lzhuf;
 constexpr std::uint16_t MinBufferSize = 16;       // bytes
 constexpr std::uint16_t MaxBufferSize = 32768;    // bytes
 constexpr std::uint16_t DefaultBufferSize = 1024; // bytes
+constexpr unsigned ChunkSize = 8;                 // bytes a match copies at once
 
 StreamHook input_hook = nullptr;
 StreamHook output_hook = nullptr;
@@ -28,7 +29,7 @@ std::uint16_t ClampBufferSize(std::uint16_t size) {
 
 // The window and the model, allocated together for each stream.
 struct DecoderTables {
-  AdaptiveModel model;
+  DecodingModel model;
   std::uint8_t ring[RingSize];
 };
 
@@ -130,7 +131,7 @@ BitReservoir StreamDecoder::Refill(BitReservoir reservoir) {
 }
 
 void StreamDecoder::Run() {
-  AdaptiveModel& model = tables_.model;
+  DecodingModel& model = tables_.model;
   std::uint8_t* const ring = tables_.ring;
   unsigned ring_pos = InitialRingPos;
   std::uint8_t* const output = output_;
@@ -169,11 +170,37 @@ void StreamDecoder::Run() {
           in = Refill(in);
           if (in.input_exhausted) break;
         }
-        const unsigned node = x + static_cast<unsigned>(in.bits >> 63);
-        in.bits <<= 1;
-        --in.count;
-        path[depth++] = static_cast<std::uint16_t>(node);
-        x = model.Child(node);
+        // The bits above the lowest 7 are read with no refill due, so they are taken
+        // without a check each: one step of the tree per bit.
+        // Two bits per step while two are spare: the second step's child comes from the
+        // grandchild table, so the walk waits on one load per two bits.
+        const unsigned first = depth;
+        const unsigned last = depth + in.count - 7;
+        std::uint64_t bits = in.bits;
+        while (depth + 2 <= last) {
+          const unsigned node = x + static_cast<unsigned>(bits >> 63);
+          const unsigned child = model.Child(node);
+          const std::uint32_t grandchildren = model.Grandchildren(node);
+          path[depth++] = static_cast<std::uint16_t>(node);
+          if (child >= LeafBase) {
+            bits <<= 1;
+            x = child;
+            break;
+          }
+          const unsigned second = static_cast<unsigned>(bits >> 62) & 1u;
+          bits <<= 2;
+          path[depth++] = static_cast<std::uint16_t>(child + second);
+          x = (grandchildren >> (16 * second)) & 0xFFFFu;
+          if (x >= LeafBase) break;
+        }
+        if (x < LeafBase && depth != last) {  // one bit left before a refill is due
+          const unsigned node = x + static_cast<unsigned>(bits >> 63);
+          bits <<= 1;
+          path[depth++] = static_cast<std::uint16_t>(node);
+          x = model.Child(node);
+        }
+        in.bits = bits;
+        in.count -= depth - first;
       }
       while (x < LeafBase) {
         const unsigned node = x + read_bit();
@@ -194,7 +221,14 @@ void StreamDecoder::Run() {
         in.bits <<= 8;
         in.count -= 8;
         const unsigned high = PositionDecode.high_bits[index];
-        for (unsigned n = PositionDecode.code_length[index] - 2u; n > 0; --n) index = 2 * index + read_bit();
+        const unsigned rest = PositionDecode.code_length[index] - 2u;
+        if (in.count >= 7 + rest) {  // no refill is due before any of these bits: take them at once
+          index = (index << rest) | static_cast<unsigned>(in.bits >> (63 - rest) >> 1);
+          in.bits <<= rest;
+          in.count -= rest;
+        } else {
+          for (unsigned n = rest; n > 0; --n) index = 2 * index + read_bit();
+        }
         const unsigned position = (high << PositionLowBits) | (index & ((1u << PositionLowBits) - 1));
 
         // Each byte is stored before the next is read, so a match that reaches into the
@@ -204,7 +238,17 @@ void StreamDecoder::Run() {
         if (from + length <= RingSize && ring_pos + length <= RingSize && output_size - pending >= length) {
           std::uint8_t* to = ring + ring_pos;
           std::uint8_t* out = output + pending;
-          for (unsigned k = 0; k < length; ++k) out[k] = to[k] = ring[from + k];
+          const std::uint8_t* source = ring + from;
+          unsigned k = 0;
+          if (position + 1 >= ChunkSize) {  // a chunk never reads bytes it writes
+            for (; k + ChunkSize <= length; k += ChunkSize) {
+              std::uint64_t chunk;
+              std::memcpy(&chunk, source + k, ChunkSize);
+              std::memcpy(to + k, &chunk, ChunkSize);
+              std::memcpy(out + k, &chunk, ChunkSize);
+            }
+          }
+          for (; k < length; ++k) out[k] = to[k] = source[k];
           ring_pos = (ring_pos + length) & RingMask;
           pending += length;
         } else {

@@ -23,9 +23,10 @@
 // memory (EOutOfMemory) or a failure raised by that final call reaches the caller.
 //
 // Memory per stream, allocated when DecodeStream starts and released when it returns:
-// the 4096-byte window, the model tables (4392 bytes) and the two buffers of the sizes in
-// force: 10536 bytes with the default 1024-byte buffers, 16680 with the 4096-byte buffers
-// of extraction, plus about 700 bytes of stack.
+// the 4096-byte window, the model tables (4392 bytes), the grandchild table that lets the
+// tree walk take two bits per step (2508 bytes) and the two buffers of the sizes in force:
+// 13044 bytes with the default 1024-byte buffers, 19188 with the 4096-byte buffers of
+// extraction, plus about 700 bytes of stack.
 //
 // All decoder state is process-wide; DecodeStream is not re-entrant and must not be
 // started from inside a hook.

@@ -4,7 +4,8 @@
 
 namespace lzsfx::lzhuf {
 
-void AdaptiveModel::Init() {
+template <bool WithGrandchildren>
+void BasicAdaptiveModel<WithGrandchildren>::Init() {
   for (unsigned s = 0; s < SymbolCount; ++s) {
     frequency_[s] = 1;
     child_[s] = static_cast<std::uint16_t>(LeafBase + s);
@@ -18,9 +19,11 @@ void AdaptiveModel::Init() {
   }
   frequency_[NodeCount] = FrequencySentinel;
   parent_[RootNode] = 0;
+  RefreshAllGrandchildren();
 }
 
-void AdaptiveModel::Rebuild() {
+template <bool WithGrandchildren>
+void BasicAdaptiveModel<WithGrandchildren>::Rebuild() {
   // Gather the leaves at 0..313 in their order, halving their frequencies (rounding up).
   unsigned j = 0;
   for (unsigned n = 0; n < NodeCount; ++n) {
@@ -50,9 +53,11 @@ void AdaptiveModel::Rebuild() {
     parent_[x] = static_cast<std::uint16_t>(n);
     if (x < LeafBase) parent_[x + 1] = static_cast<std::uint16_t>(n);
   }
+  RefreshAllGrandchildren();
 }
 
-void AdaptiveModel::CodeLengths(std::array<std::uint8_t, SymbolCount>& lengths) const {
+template <bool WithGrandchildren>
+void BasicAdaptiveModel<WithGrandchildren>::CodeLengths(std::array<std::uint8_t, SymbolCount>& lengths) const {
   // A parent's frequency exceeds its children's, so it sits at a higher node number:
   // one downward pass over the node numbers sees every parent before its children.
   std::uint8_t depth[NodeCount];
@@ -60,5 +65,8 @@ void AdaptiveModel::CodeLengths(std::array<std::uint8_t, SymbolCount>& lengths) 
   for (unsigned n = RootNode; n-- > 0;) depth[n] = static_cast<std::uint8_t>(depth[parent_[n]] + 1);
   for (unsigned s = 0; s < SymbolCount; ++s) lengths[s] = depth[LeafNode(s)];
 }
+
+template class BasicAdaptiveModel<false>;
+template class BasicAdaptiveModel<true>;
 
 }  // namespace lzsfx::lzhuf

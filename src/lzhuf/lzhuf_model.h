@@ -10,6 +10,8 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 namespace lzsfx::lzhuf {
 
@@ -90,10 +92,23 @@ constexpr unsigned PositionBits(unsigned position) {
   return PositionEncode.code_length[position >> PositionLowBits] + PositionLowBits;
 }
 
+// The grandchild table that a decoder adds to the model so that its tree walk takes two
+// bits per table step: for an internal node n whose children are both internal or not,
+// Grandchildren[n] holds Child of each of n's two children (first child's in the low 16
+// bits); entries whose child is a leaf are never read. Kept current by every update.
+struct NoGrandchildTable {};
+struct GrandchildTable {
+  std::uint32_t grandchildren_[627];
+};
+
 // The adaptive Huffman tree. Nodes 0..626 are kept in non-decreasing order of frequency;
 // the two children of an internal node are adjacent, first child at an even number, so
 // the bit that selects a node below its parent is the node number's lowest bit.
-class AdaptiveModel {
+// WithGrandchildren adds the decoder's grandchild table (2508 bytes); the tree and its
+// updates are the same either way.
+template <bool WithGrandchildren>
+class BasicAdaptiveModel
+    : private std::conditional_t<WithGrandchildren, GrandchildTable, NoGrandchildTable> {
  public:
   // Builds the initial tree: every symbol has frequency 1, leaf s is node s, and the
   // internal nodes pair the nodes in order (0 and 1, 2 and 3, ...).
@@ -119,6 +134,13 @@ class AdaptiveModel {
   // The node that currently carries symbol's leaf.
   unsigned LeafNode(unsigned symbol) const { return parent_[LeafBase + symbol]; }
   unsigned Parent(unsigned node) const { return parent_[node]; }
+  // Child of node's first child (low 16 bits) and of its second; node's children must be
+  // internal for the half that is used.
+  std::uint32_t Grandchildren(unsigned node) const
+    requires WithGrandchildren
+  {
+    return this->grandchildren_[node];
+  }
 
   // The current code of symbol, first bit in the most significant place of its length.
   struct Code {
@@ -148,11 +170,36 @@ class AdaptiveModel {
   inline void Exchange(unsigned x, unsigned l, unsigned frequency);
   // Adds 1 to node x and each node above it, moving nodes behind their runs as it goes.
   inline void CountUpFrom(unsigned x);
+  // Recomputes the grandchild entry of node n after Child of one of n's children changed.
+  void RefreshGrandchildren(unsigned n) {
+    if constexpr (WithGrandchildren) {
+      const unsigned c = child_[n];
+      if (c < LeafBase) this->grandchildren_[n] = child_[c] | std::uint32_t{child_[c + 1]} << 16;
+    }
+  }
+  void RefreshAllGrandchildren() {
+    if constexpr (WithGrandchildren) {
+      for (unsigned n = 0; n < NodeCount; ++n) {
+        this->grandchildren_[n] = 0;  // a leaf's entry is never read, but stays defined
+        RefreshGrandchildren(n);
+      }
+    }
+  }
+
+  static constexpr unsigned ShortRun = 8;  // nodes checked at once before galloping
 
   // The last node of the run x + 1, x + 2, ... whose frequency is below limit; the node at
   // x + 1 is known to be below it. Gallops, then bisects: runs of equal frequency are
   // usually short, but rare symbols sit in runs of a hundred nodes and more.
   unsigned LastNodeBelow(unsigned x, unsigned limit) const {
+    if (x + ShortRun < NodeCount) {
+      // Most runs are short: count the run among the next nodes without a branch (the
+      // frequencies do not decrease, so the nodes below limit come first).
+      unsigned run = 0;
+      for (unsigned i = 1; i <= ShortRun; ++i) run += frequency_[x + i] < limit ? 1u : 0u;
+      if (run < ShortRun) return x + run;
+      x += ShortRun - 1;
+    }
     unsigned below = x + 1;  // frequency_[below] < limit
     unsigned step = 1;
     unsigned above = below + step;  // first probe; the sentinel at 627 bounds every probe
@@ -164,11 +211,9 @@ class AdaptiveModel {
     if (above > NodeCount) above = NodeCount;
     while (above - below > 1) {  // frequency_[below] < limit <= frequency_[above]
       const unsigned middle = below + (above - below) / 2;
-      if (frequency_[middle] < limit) {
-        below = middle;
-      } else {
-        above = middle;
-      }
+      const bool lower = frequency_[middle] < limit;
+      below = lower ? middle : below;
+      above = lower ? above : middle;
     }
     return below;
   }
@@ -178,9 +223,16 @@ class AdaptiveModel {
   std::uint16_t parent_[NodeCount + SymbolCount];  // [LeafBase + s]: the leaf node of s
 };
 
-static_assert(sizeof(AdaptiveModel) == 4392, "the model tables are 4392 bytes");
+using AdaptiveModel = BasicAdaptiveModel<false>;
+using DecodingModel = BasicAdaptiveModel<true>;
+extern template class BasicAdaptiveModel<false>;
+extern template class BasicAdaptiveModel<true>;
 
-inline void AdaptiveModel::Exchange(unsigned x, unsigned l, unsigned frequency) {
+static_assert(sizeof(AdaptiveModel) == 4392, "the model tables are 4392 bytes");
+static_assert(sizeof(DecodingModel) == 4392 + 4 * NodeCount, "and the grandchild table");
+
+template <bool WithGrandchildren>
+inline void BasicAdaptiveModel<WithGrandchildren>::Exchange(unsigned x, unsigned l, unsigned frequency) {
   frequency_[x] = frequency_[l];
   frequency_[l] = static_cast<std::uint16_t>(frequency);
   const unsigned i = child_[x];
@@ -191,9 +243,15 @@ inline void AdaptiveModel::Exchange(unsigned x, unsigned l, unsigned frequency) 
   child_[x] = static_cast<std::uint16_t>(j);
   parent_[j] = static_cast<std::uint16_t>(x);
   if (j < LeafBase) parent_[j + 1] = static_cast<std::uint16_t>(x);
+  if constexpr (WithGrandchildren) {
+    std::swap(this->grandchildren_[x], this->grandchildren_[l]);  // they move with their subtrees
+    RefreshGrandchildren(parent_[x]);
+    RefreshGrandchildren(parent_[l]);
+  }
 }
 
-inline void AdaptiveModel::CountUpFrom(unsigned x) {
+template <bool WithGrandchildren>
+inline void BasicAdaptiveModel<WithGrandchildren>::CountUpFrom(unsigned x) {
   do {
     const unsigned k = ++frequency_[x];
     if (frequency_[x + 1] < k) {
@@ -205,12 +263,14 @@ inline void AdaptiveModel::CountUpFrom(unsigned x) {
   } while (x != 0);  // Parent of the root is 0
 }
 
-inline void AdaptiveModel::Update(unsigned symbol) {
+template <bool WithGrandchildren>
+inline void BasicAdaptiveModel<WithGrandchildren>::Update(unsigned symbol) {
   if (frequency_[RootNode] == FrequencyLimit) Rebuild();
   CountUpFrom(parent_[LeafBase + symbol]);
 }
 
-inline void AdaptiveModel::UpdateAlongPath(unsigned symbol, const std::uint16_t* path, unsigned depth) {
+template <bool WithGrandchildren>
+inline void BasicAdaptiveModel<WithGrandchildren>::UpdateAlongPath(unsigned symbol, const std::uint16_t* path, unsigned depth) {
   if (frequency_[RootNode] == FrequencyLimit) {
     Update(symbol);  // rebuilds first, which moves every node
     return;

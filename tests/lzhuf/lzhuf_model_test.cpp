@@ -63,6 +63,32 @@ TEST(AdaptiveModel, FirstRebuildHappensInTheUpdateOfSymbol32455) {
   }
 }
 
+// The decoder's model keeps a grandchild table beside the tree; through skewed updates
+// (many exchanges) and two rebuilds it must stay the tree's own grandchildren and leave
+// the tree exactly as the plain model has it.
+TEST(AdaptiveModel, DecodersGrandchildTableFollowsTheTree) {
+  AdaptiveModel plain = InitialModel();
+  DecodingModel decoding;
+  decoding.Init();
+  std::uint32_t state = 1;
+  for (unsigned n = 0; n < 70000; ++n) {
+    state = state * 1103515245u + 12345u;
+    const unsigned symbol = (state >> 16) % 4 == 0 ? (state >> 8) % SymbolCount : (state >> 8) % 12;
+    plain.Update(symbol);
+    decoding.Update(symbol);
+    if (n % 997 != 0 && n + 1 != 70000) continue;
+    for (unsigned node = 0; node < NodeCount; ++node) {
+      ASSERT_EQ(decoding.Child(node), plain.Child(node)) << "node " << node << " after " << n;
+      ASSERT_EQ(decoding.Frequency(node), plain.Frequency(node)) << "node " << node << " after " << n;
+      const unsigned child = decoding.Child(node);
+      if (child >= LeafBase) continue;
+      const std::uint32_t grandchildren = decoding.Grandchildren(node);
+      ASSERT_EQ(grandchildren & 0xFFFFu, decoding.Child(child)) << "node " << node << " after " << n;
+      ASSERT_EQ(grandchildren >> 16, decoding.Child(child + 1)) << "node " << node << " after " << n;
+    }
+  }
+}
+
 TEST(AdaptiveModel, OneDominantSymbolMakesTheEndBitACode) {
   AdaptiveModel model = InitialModel();
   for (int n = 0; n < 400; ++n) model.Update(MatchSymbol(MaxMatch));
