@@ -50,4 +50,8 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
 // True when it was started.
 bool LaunchCommand(const std::string& commandLine);
 
+// True when the standard error stream is a terminal (a console on Windows): where a
+// command-line program may draw a progress line.
+bool StandardErrorIsTerminal();
+
 }  // namespace lzsfx::platform

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/system.h"
+
 namespace lzsfx::tool {
 namespace {
 
@@ -12,7 +14,7 @@ constexpr double Mebibyte = 1024.0 * 1024.0;
 }  // namespace
 
 ProgressMeter::ProgressMeter(bool enabled, std::uint64_t totalFiles, std::uint64_t totalBytes)
-    : enabled_(enabled && StderrIsTerminal()),
+    : enabled_(enabled && platform::StandardErrorIsTerminal()),
       totalFiles_(totalFiles),
       totalBytes_(totalBytes),
       start_(std::chrono::steady_clock::now()),

@@ -9,8 +9,6 @@
 
 namespace lzsfx::tool {
 
-// True when stderr is an interactive terminal (terminal.cpp).
-bool StderrIsTerminal();
 
 class ProgressMeter {
  public:

@@ -87,4 +87,6 @@ std::string WindowsDirectory() { return "\\etc"; }
 
 std::string SystemDirectory() { return "\\usr\\lib"; }
 
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
 }  // namespace lzsfx::platform

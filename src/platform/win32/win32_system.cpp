@@ -89,4 +89,6 @@ bool LaunchCommand(const std::string& commandLine) {
   return WinExec(commandLine.c_str(), SW_SHOWNORMAL) > WinExecFailureLimit;
 }
 
+bool StandardErrorIsTerminal() { return GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR; }
+
 }  // namespace lzsfx::platform
