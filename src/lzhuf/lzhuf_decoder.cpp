@@ -16,7 +16,6 @@ using namespace lzhuf;
 constexpr std::uint16_t MinBufferSize = 16;       // bytes
 constexpr std::uint16_t MaxBufferSize = 32768;    // bytes
 constexpr std::uint16_t DefaultBufferSize = 1024; // bytes
-constexpr unsigned ChunkSize = 8;                 // bytes a match copies at once
 
 StreamHook input_hook = nullptr;
 StreamHook output_hook = nullptr;
@@ -74,6 +73,31 @@ bool FormatBitsAreEndBit(const BitReservoir& reservoir) {
   return (reservoir.bits >> (64 - unread)) == (std::uint64_t{1} << (unread - 1));
 }
 
+// Copies a match of length bytes from source to both the window (to) and the output block
+// (out), with the result of a byte-by-byte copy: each byte stored before the next is read.
+// distance is how far source lies before to, or 0 when it lies after it (wrapping around
+// the window). With a distance of at least the chunk size, a chunk reads only bytes that
+// are final already, so the last chunk may overlap the one before it.
+template <unsigned Chunk>
+void CopyChunk(const std::uint8_t* source, std::uint8_t* to, std::uint8_t* out) {
+  std::uint8_t chunk[Chunk];
+  std::memcpy(chunk, source, Chunk);
+  std::memcpy(to, chunk, Chunk);
+  std::memcpy(out, chunk, Chunk);
+}
+
+void CopyMatch(const std::uint8_t* source, std::uint8_t* to, std::uint8_t* out, unsigned length, unsigned distance) {
+  if (distance >= 8 && length >= 8) {
+    for (unsigned k = 0; k + 8 < length; k += 8) CopyChunk<8>(source + k, to + k, out + k);
+    CopyChunk<8>(source + length - 8, to + length - 8, out + length - 8);
+  } else if (distance >= 4 && length >= 4 && length <= 8) {
+    CopyChunk<4>(source, to, out);
+    CopyChunk<4>(source + length - 4, to + length - 4, out + length - 4);
+  } else {
+    for (unsigned k = 0; k < length; ++k) out[k] = to[k] = source[k];
+  }
+}
+
 // One stream being decoded. The decode loop keeps its hot state in locals; the hooks are
 // called only from the two out-of-line functions below it.
 class StreamDecoder {
@@ -122,6 +146,15 @@ BitReservoir StreamDecoder::Refill(BitReservoir reservoir) {
       return reservoir;
     }
     input_pos_ = 0;
+  }
+  if (input_fill_ - input_pos_ >= 7) {  // seven bytes at once: fewer than 8 bits are unread
+    const std::uint8_t* const next = input_ + input_pos_;
+    std::uint64_t word = 0;
+    for (unsigned i = 0; i < 7; ++i) word |= std::uint64_t{next[i]} << (56 - 8 * i);
+    reservoir.bits |= word >> reservoir.count;
+    reservoir.count += 56;
+    input_pos_ = static_cast<std::uint16_t>(input_pos_ + 7);
+    return reservoir;
   }
   while (reservoir.count <= 56 && input_pos_ < input_fill_) {
     reservoir.bits |= std::uint64_t{input_[input_pos_++]} << (56 - reservoir.count);
@@ -236,19 +269,7 @@ void StreamDecoder::Run() {
         unsigned from = (ring_pos - position - 1) & RingMask;
         const unsigned length = MatchLength(symbol);
         if (from + length <= RingSize && ring_pos + length <= RingSize && output_size - pending >= length) {
-          std::uint8_t* to = ring + ring_pos;
-          std::uint8_t* out = output + pending;
-          const std::uint8_t* source = ring + from;
-          unsigned k = 0;
-          if (position + 1 >= ChunkSize) {  // a chunk never reads bytes it writes
-            for (; k + ChunkSize <= length; k += ChunkSize) {
-              std::uint64_t chunk;
-              std::memcpy(&chunk, source + k, ChunkSize);
-              std::memcpy(to + k, &chunk, ChunkSize);
-              std::memcpy(out + k, &chunk, ChunkSize);
-            }
-          }
-          for (; k < length; ++k) out[k] = to[k] = source[k];
+          CopyMatch(ring + from, ring + ring_pos, output + pending, length, from < ring_pos ? position + 1 : 0);
           ring_pos = (ring_pos + length) & RingMask;
           pending += length;
         } else {

@@ -237,12 +237,14 @@ inline void BasicAdaptiveModel<WithGrandchildren>::Exchange(unsigned x, unsigned
   frequency_[l] = static_cast<std::uint16_t>(frequency);
   const unsigned i = child_[x];
   const unsigned j = child_[l];
+  // The second child's parent is written without a branch: a leaf has none, so its entry
+  // is written twice with the same value.
   child_[l] = static_cast<std::uint16_t>(i);
   parent_[i] = static_cast<std::uint16_t>(l);
-  if (i < LeafBase) parent_[i + 1] = static_cast<std::uint16_t>(l);
+  parent_[i < LeafBase ? i + 1 : i] = static_cast<std::uint16_t>(l);
   child_[x] = static_cast<std::uint16_t>(j);
   parent_[j] = static_cast<std::uint16_t>(x);
-  if (j < LeafBase) parent_[j + 1] = static_cast<std::uint16_t>(x);
+  parent_[j < LeafBase ? j + 1 : j] = static_cast<std::uint16_t>(x);
   if constexpr (WithGrandchildren) {
     std::swap(this->grandchildren_[x], this->grandchildren_[l]);  // they move with their subtrees
     RefreshGrandchildren(parent_[x]);
