@@ -203,8 +203,12 @@ bool ReadCatalog() {
       valid = false;
     }
   }
-  if (!valid) platform::ShowMessageBox(InvalidArchiveText, InvalidArchiveCaption, platform::MbIconExclamation);
+  if (!valid) ShowInvalidArchiveMessage();
   return valid;
+}
+
+void ShowInvalidArchiveMessage() {
+  platform::ShowMessageBox(InvalidArchiveText, InvalidArchiveCaption, platform::MbOk | platform::MbIconExclamation);
 }
 
 }  // namespace lzsfx

@@ -104,4 +104,8 @@ std::int32_t ReadCatalogEntries(std::span<const std::uint8_t> file, std::int32_t
 // table for the caller to clear. The program file is closed on every path.
 bool ReadCatalog();
 
+// The one message of a bad catalog: InvalidArchiveText, caption InvalidArchiveCaption, an
+// exclamation mark and an OK button, without an owner window.
+void ShowInvalidArchiveMessage();
+
 }  // namespace lzsfx

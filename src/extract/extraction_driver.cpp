@@ -60,10 +60,9 @@ std::string ExtractArchive(const std::string& destination) {
   if (!ReadCatalog()) return {};
   const std::int32_t count = EntryTableCount();
   // Without entries there is no configuration entry either: the archive is as unusable as
-  // a bad catalog, and is reported the same way (the catalog reader keeps its box to itself,
-  // so its text, caption and icon are repeated here).
+  // a bad catalog, and is reported the same way.
   if (count == 0) {
-    platform::ShowMessageBox(InvalidArchiveText, InvalidArchiveCaption, platform::MbOk | platform::MbIconExclamation);
+    ShowInvalidArchiveMessage();
     return {};
   }
 
