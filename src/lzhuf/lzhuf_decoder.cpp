@@ -204,9 +204,8 @@ void StreamDecoder::Run() {
           if (in.input_exhausted) break;
         }
         // The bits above the lowest 7 are read with no refill due, so they are taken
-        // without a check each: one step of the tree per bit.
-        // Two bits per step while two are spare: the second step's child comes from the
-        // grandchild table, so the walk waits on one load per two bits.
+        // without a check each, two per step while two are spare: the second step's child
+        // comes from the grandchild table, so the walk waits on one load per two bits.
         const unsigned first = depth;
         const unsigned last = depth + in.count - 7;
         std::uint64_t bits = in.bits;
