@@ -3,7 +3,7 @@
 # and runs them:
 #   hello-setup.exe        64-bit Windows stub, run under wine64 on a virtual display (or
 #                          yours when DISPLAY is set); a screenshot of the progress window
-#                          goes to docs/demo-progress.png
+#                          goes to build/demo/demo-progress.png (docs/ keeps one of each)
 #   hello-setup-posix      the POSIX stub, run natively
 #   hello-setup-win32.exe  the product: the 32-bit Windows stub, built and inspected
 # and prints where the files went and what the started program reported.
@@ -82,15 +82,15 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Setup' 2>/dev/n
 if [ -n "$window" ]; then
   sleep 0.7
   import -window root "$demo/progress-screen.png" 2>/dev/null &&
-    convert "$demo/progress-screen.png" -trim +repage docs/demo-progress.png 2>/dev/null &&
-    echo "screenshot of the progress window: docs/demo-progress.png"
+    convert "$demo/progress-screen.png" -trim +repage "$demo/demo-progress.png" 2>/dev/null &&
+    echo "screenshot of the progress window: $demo/demo-progress.png"
 else
   echo "the progress window did not show (or went by too fast for a screenshot)"
 fi
 hello_window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Hello from the installer' 2>/dev/null | head -n1 || true)
 if [ -n "$hello_window" ]; then
   sleep 0.5
-  import -window "$hello_window" docs/demo-hello.png 2>/dev/null && echo "screenshot of the started program: docs/demo-hello.png"
+  import -window "$hello_window" "$demo/demo-hello.png" 2>/dev/null && echo "screenshot of the started program: $demo/demo-hello.png"
 fi
 wait "$installer_pid" || echo "installer exit code $?"
 for _ in $(seq 100); do [ -s "$unix_temp/hello-report.txt" ] && break; sleep 0.1; done
