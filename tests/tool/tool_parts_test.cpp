@@ -74,15 +74,15 @@ TEST(Dates, DayCountsAndFileTimes) {
 }
 
 TEST(CommandLines, OptionsOperandsAndMistakes) {
-  const std::vector<OptionSpec> specs = {{"output", 'o', true, "OUT", ""}, {"quiet", 'q', false, nullptr, ""}};
-  const CommandLine line({"-o", "a.exe", "in1", "--quiet", "--", "--output=in2"}, specs);
+  const std::vector<OptionDefinition> definitions = {{"output", 'o', true, "OUT", ""}, {"quiet", 'q', false, nullptr, ""}};
+  const CommandLine line({"-o", "a.exe", "in1", "--quiet", "--", "--output=in2"}, definitions);
   EXPECT_EQ(line.Value("output"), "a.exe");
   EXPECT_TRUE(line.Has("quiet"));
   EXPECT_EQ(line.Operands(), (std::vector<std::string>{"in1", "--output=in2"}));
-  EXPECT_EQ(CommandLine({"--output=b"}, specs).Value("output"), "b");
+  EXPECT_EQ(CommandLine({"--output=b"}, definitions).Value("output"), "b");
   for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
            {"--bogus"}, {"-o"}, {"--quiet=yes"}, {"-x"}}) {
-    EXPECT_THROW(CommandLine(wrong, specs), UsageError) << wrong.front();
+    EXPECT_THROW(CommandLine(wrong, definitions), UsageError) << wrong.front();
   }
 }
 

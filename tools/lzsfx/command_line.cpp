@@ -7,23 +7,23 @@
 namespace lzsfx::tool {
 namespace {
 
-const OptionSpec* FindLong(const std::vector<OptionSpec>& specs, const std::string& name) {
-  for (const OptionSpec& spec : specs) {
-    if (name == spec.name) return &spec;
+const OptionDefinition* FindLong(const std::vector<OptionDefinition>& definitions, const std::string& name) {
+  for (const OptionDefinition& definition : definitions) {
+    if (name == definition.name) return &definition;
   }
   return nullptr;
 }
 
-const OptionSpec* FindShort(const std::vector<OptionSpec>& specs, char name) {
-  for (const OptionSpec& spec : specs) {
-    if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const OptionDefinition* FindShort(const std::vector<OptionDefinition>& definitions, char name) {
+  for (const OptionDefinition& definition : definitions) {
+    if (definition.shortName != 0 && definition.shortName == name) return &definition;
   }
   return nullptr;
 }
 
 }  // namespace
 
-CommandLine::CommandLine(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs) {
+CommandLine::CommandLine(const std::vector<std::string>& arguments, const std::vector<OptionDefinition>& definitions) {
   bool optionsEnded = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -35,26 +35,26 @@ CommandLine::CommandLine(const std::vector<std::string>& arguments, const std::v
       optionsEnded = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionDefinition* definition = nullptr;
     std::optional<std::string> inlineValue;
     if (argument[1] == '-') {
       const std::size_t equals = argument.find('=');
-      spec = FindLong(specs, argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
+      definition = FindLong(definitions, argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
       if (equals != std::string::npos) inlineValue = argument.substr(equals + 1);
     } else if (argument.size() == 2) {
-      spec = FindShort(specs, argument[1]);
+      definition = FindShort(definitions, argument[1]);
     }
-    if (spec == nullptr) throw UsageError("unknown option " + argument);
-    if (!spec->takesValue) {
-      if (inlineValue) throw UsageError("--" + std::string(spec->name) + " takes no value");
-      values_[spec->name] = "";
+    if (definition == nullptr) throw UsageError("unknown option " + argument);
+    if (!definition->takesValue) {
+      if (inlineValue) throw UsageError("--" + std::string(definition->name) + " takes no value");
+      values_[definition->name] = "";
       continue;
     }
     if (!inlineValue) {
       if (i + 1 >= arguments.size()) throw UsageError(argument + " needs a value");
       inlineValue = arguments[++i];
     }
-    values_[spec->name] = *inlineValue;
+    values_[definition->name] = *inlineValue;
   }
 }
 
@@ -75,16 +75,16 @@ int CommandLine::IntegerValue(const std::string& name, int fallback) const {
   return value;
 }
 
-std::string DescribeOptions(const std::vector<OptionSpec>& specs) {
+std::string DescribeOptions(const std::vector<OptionDefinition>& definitions) {
   std::string text;
-  for (const OptionSpec& spec : specs) {
+  for (const OptionDefinition& definition : definitions) {
     std::string left = "  ";
-    left += spec.shortName ? std::string("-") + spec.shortName + ", " : "    ";
-    left += std::string("--") + spec.name;
-    if (spec.valueName) left += std::string(" ") + spec.valueName;
+    left += definition.shortName ? std::string("-") + definition.shortName + ", " : "    ";
+    left += std::string("--") + definition.name;
+    if (definition.valueName) left += std::string(" ") + definition.valueName;
     if (left.size() < 28) left.resize(28, ' ');
     else left += "\n" + std::string(28, ' ');
-    text += left + spec.help + "\n";
+    text += left + definition.help + "\n";
   }
   return text;
 }

@@ -10,7 +10,7 @@
 
 namespace lzsfx::tool {
 
-struct OptionSpec {
+struct OptionDefinition {
   const char* name;       // long name without "--"
   char shortName;         // 0 when there is none
   bool takesValue;
@@ -20,7 +20,7 @@ struct OptionSpec {
 
 class CommandLine {
  public:
-  CommandLine(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs);
+  CommandLine(const std::vector<std::string>& arguments, const std::vector<OptionDefinition>& definitions);
 
   bool Has(const std::string& name) const { return values_.count(name) != 0; }
   std::optional<std::string> Value(const std::string& name) const;
@@ -33,6 +33,6 @@ class CommandLine {
 };
 
 // The option list of a command's --help text, one option a line.
-std::string DescribeOptions(const std::vector<OptionSpec>& specs);
+std::string DescribeOptions(const std::vector<OptionDefinition>& definitions);
 
 }  // namespace lzsfx::tool

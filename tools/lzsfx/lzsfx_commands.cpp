@@ -20,13 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const OptionSpec HelpOption{"help", 'h', false, nullptr, "show this text"};
-const OptionSpec CodePageOption{"codepage", 0, true, "N", "code page of stored names (default 1252)"};
+const OptionDefinition HelpOption{"help", 'h', false, nullptr, "show this text"};
+const OptionDefinition CodePageOption{"codepage", 0, true, "N", "code page of stored names (default 1252)"};
 
 // Prints help and gives true when --help was asked for.
-bool HandleHelp(const CommandLine& line, const char* usage, const std::vector<OptionSpec>& specs) {
+bool HandleHelp(const CommandLine& line, const char* usage, const std::vector<OptionDefinition>& definitions) {
   if (!line.Has("help")) return false;
-  std::printf("%s\noptions:\n%s", usage, DescribeOptions(specs).c_str());
+  std::printf("%s\noptions:\n%s", usage, DescribeOptions(definitions).c_str());
   return true;
 }
 
@@ -43,7 +43,7 @@ const std::string& SingleOperand(const CommandLine& line, const char* what) {
 
 // --- create ---------------------------------------------------------------------------
 
-const std::vector<OptionSpec> CreateOptions = {
+const std::vector<OptionDefinition> CreateOptions = {
     {"output", 'o', true, "OUT", "the installer to write (required)"},
     {"stub", 0, true, "FILE", "the stub program (default: $LZSFX_STUB, lzsfx-stub[.exe] beside lzsfx, or the build's)"},
     {"exec", 'e', true, "PATH", "program to start, relative to the destination; must be stored"},
@@ -134,9 +134,9 @@ int RunCreate(const CommandContext& context) {
 
 namespace {
 
-const std::vector<OptionSpec> ListOptions = {CodePageOption, HelpOption};
-const std::vector<OptionSpec> TestOptions = {CodePageOption, {"quiet", 'q', false, nullptr, "report damaged entries only"}, HelpOption};
-const std::vector<OptionSpec> ExtractOptionSpecs = {
+const std::vector<OptionDefinition> ListOptions = {CodePageOption, HelpOption};
+const std::vector<OptionDefinition> TestOptions = {CodePageOption, {"quiet", 'q', false, nullptr, "report damaged entries only"}, HelpOption};
+const std::vector<OptionDefinition> ExtractOptionSpecs = {
     {"output", 'o', true, "DIR", "folder to extract into (default: the current folder)"},
     {"force", 'f', false, nullptr, "replace existing files"},
     CodePageOption,
@@ -264,7 +264,7 @@ int RunExtract(const CommandContext& context) {
 
 namespace {
 
-const std::vector<OptionSpec> CodecOptions = {
+const std::vector<OptionDefinition> CodecOptions = {
     {"input", 'i', true, "FILE", "read from FILE instead of stdin"},
     {"output", 'o', true, "FILE", "write to FILE instead of stdout"},
     HelpOption,
